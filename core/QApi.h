@@ -49,6 +49,9 @@ public:
     // The version record of the game whose install directory is path: keys "versionNo", "versionName" and
     // "baseVersionNo", each from path (without "/install") + "/version.data" when present as a string.
     QMap<QString, QString> readVersionData(const QString &path) const;
+    // The directory holding the version file of the game installed in installDir: the product directory for
+    // the default install directory (its last "/install" removed), installDir itself otherwise.
+    QString versionDataDir(const QString &installDir) const;
 
     // The application directory this object reads from.
     QString appDir() const;
@@ -97,6 +100,8 @@ private:
     QApi(const Loaded &loaded, const QString &appDir, QObject *parent);
 
     bool writeSystemConfFile(const QString &json) const;
+    // Validates, writes and reloads with m_saveMutex held; returns whether the text was valid.
+    bool saveSystemConfLocked(const QString &json);
     void replaceSystemConf(const QMap<QString, QString> &conf);
 
     const QString m_appDir;
