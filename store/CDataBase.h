@@ -16,12 +16,15 @@ class CDataBase : public QObject
     Q_DISABLE_COPY(CDataBase)
 
 public:
-    // Creates the "Data/db" directory when missing and opens the file under connectionName.
+    // Creates the "Data/db" directory when missing and opens databaseFile() under connectionName. A file
+    // that cannot be opened leaves the object in place: isOpen() is false and every statement fails.
     explicit CDataBase(const QString &connectionName, QObject *parent = nullptr);
+    // The same on another file (its directory is created when missing).
+    CDataBase(const QString &connectionName, const QString &file, QObject *parent = nullptr);
     // Closes the handle and removes the connection from Qt.
     ~CDataBase() override;
 
-    // The database file every connection opens.
+    // The launcher's database file: applicationDir + "/Data/db/download.db".
     static QString databaseFile();
 
     QString connectionName() const;

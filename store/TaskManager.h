@@ -38,8 +38,10 @@ public:
     // thread, released when the application object is destroyed.
     static TaskManager *instance();
 
-    // An independent store on the application directory's database, creating the tables when they are
-    // missing. instance() uses it; tests build their own against a temporary application directory.
+    // An independent store on the application directory's database file (created with its tables when
+    // missing; missing tables are added to an existing file). instance() uses it; tests build their own
+    // against a temporary application directory. Threads that used the store must have finished before
+    // it is destroyed.
     explicit TaskManager(QObject *parent = nullptr);
     ~TaskManager() override;
 
@@ -95,9 +97,9 @@ public:
     // "(1001,1002)", as the Base64 of the compacted JSON array. Any other text answers the empty list.
     // activeIds are the products whose downloads run right now.
     QString productsJson(const QString &productIds, const QStringList &activeIds);
-    // Every entry, pinned first, then newest, at most 200, encoded the same way. With
-    // markStaleInstalls set, an entry left at status 7 is reported and stored as 9.
-    QString allProductsJson(const QStringList &activeIds, bool markStaleInstalls);
+    // Every entry, pinned first, then newest, at most 200, encoded the same way. With s set (a full check
+    // of the local games), an entry left at status 7 is reported as 9 and stored as 9.
+    QString allProductsJson(const QStringList &activeIds, bool s);
 
     // The identifiers of an id list as productsJson() accepts it; false for any other text.
     static bool parseProductIdList(const QString &productIds, QStringList *ids);
@@ -105,24 +107,28 @@ public:
 private:
     enum class Role
     {
-        Thread,
-        Main
+        Thread, // "threadDB": row-id updates and a few product updates
+        Main    // "mainDB": reads, inserts, deletes and the other updates
     };
     struct ThreadConnections;
 
+    // The calling thread's connection of that role, opened on first use. Store lock held.
     CDataBase *connection(Role role);
     void releaseConnections(QThread *thread);
-    bool openConnections(ThreadConnections &connections);
-    bool ensureSchema(CDataBase &db);
-    void reportFailureOnce(const QString &what, const QString &detail);
+    void createSchema(CDataBase &db);
+    void reportFailureOnce(const QString &detail);
 
+    bool insertTask(const QMap<QString, QString> &fields);
     bool updateWhere(Role role, const QString &column, const QString &key,
                      const QMap<QString, QString> &fields);
     QList<tasks::TaskRecord> selectRows(const QString &sql, const QVariantList &values,
                                         const QStringList &keys, bool *ok);
-    QString savedZipPath(const QString &productId, const QString &versionNo);
+    QString encodeList(const QList<tasks::TaskRecord> &rows, const QStringList &activeIds, bool selectedList,
+                       bool s, QStringList *staleInstalls);
 
+    const QString m_databaseFile;
     const int m_serial;
+    int m_threadCount = 0;                               // guarded by the store lock
     QHash<QThread *, ThreadConnections *> m_connections; // guarded by the store lock
     bool m_failureReported = false;                      // guarded by the store lock
 };
