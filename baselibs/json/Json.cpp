@@ -137,6 +137,8 @@ bool KeyLess::operator()(const String &a, const String &b) const
 
 namespace detail {
 
+// An empty payload of the asked kind, handed out when a precondition fails. It is per thread and emptied on
+// every hand-out, so a caller writing into it cannot disturb the next one.
 void *emptyPayload(Kind kind)
 {
     thread_local Number number;
@@ -593,6 +595,8 @@ private:
 // Reads the rest of a stream, runs read on it and leaves a seekable stream just after what was read.
 template <class Read> bool parseStream(std::istream &input, Read read)
 {
+    if (!input.good())
+        return false;
     const std::streampos start = input.tellg();
     const std::string text{std::istreambuf_iterator<char>(input), std::istreambuf_iterator<char>()};
     Reader reader(text.data(), text.size());

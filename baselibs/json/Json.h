@@ -8,6 +8,7 @@
 // optional fraction, optional exponent. A number too large for a double is refused (the document does not
 // parse), because no value would stand for it faithfully; a number too small for a double reads as zero of
 // its sign. Numbers that are not finite are written as null so that written text always reads back.
+// Containers nested deeper than 256 levels are refused, so hostile text cannot exhaust the stack.
 
 #include <QtGlobal>
 
@@ -84,9 +85,6 @@ template <> struct KindOf<Object>
     static constexpr Kind value = Kind::Object;
 };
 
-// An empty payload of the asked kind, handed out when a precondition fails. It is per thread and emptied
-// on every hand-out, so a caller writing into it cannot disturb the next one.
-void *emptyPayload(Kind kind);
 class Writer;
 class Reader;
 } // namespace detail
