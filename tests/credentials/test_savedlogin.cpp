@@ -101,25 +101,20 @@ private slots:
         QTest::addColumn<QString>("uid");
         QTest::addColumn<QString>("token");
 
-        QTest::newRow("ordinary") << "123"
-                                  << "abc";
-        QTest::newRow("plain text of exactly two blocks") << "1"
-                                                          << "abcdefghijklmnopq";
-        QTest::newRow("long token") << "9876543210" << QString(600, QLatin1Char('t'));
-        QTest::newRow("empty values") << ""
-                                      << "";
-        QTest::newRow("double quotes") << "7"
-                                       << "ab\"c\"d";
-        QTest::newRow("backslashes") << "a\\b"
-                                     << "\\\\server\\share\\";
-        QTest::newRow("escape-like text") << "1"
-                                          << "\\n\\t\\u0041\\\"\\/";
-        QTest::newRow("the layout itself") << "1\",\"token\":\"x"
-                                           << "\"}{\"uid\":\"";
-        QTest::newRow("control characters")
-            << "1" << QStringLiteral("a\tb\nc\rd\x01e") + QChar(0) + QStringLiteral("f");
-        QTest::newRow("non-ASCII") << QString::fromUtf8("用户")
-                                   << QString::fromUtf8("令牌 é ü \xF0\x9F\x8E\xAE");
+        const auto row = [](const char *name, const QString &uid, const QString &token) {
+            QTest::newRow(name) << uid << token;
+        };
+        row("ordinary", QStringLiteral("123"), QStringLiteral("abc"));
+        row("plain text of exactly two blocks", QStringLiteral("1"), QStringLiteral("abcdefghijklmnopq"));
+        row("long token", QStringLiteral("9876543210"), QString(600, QLatin1Char('t')));
+        row("empty values", QString(), QString());
+        row("double quotes", QStringLiteral("7"), QStringLiteral("ab\"c\"d"));
+        row("backslashes", QStringLiteral("a\\b"), QStringLiteral("\\\\server\\share\\"));
+        row("escape-like text", QStringLiteral("1"), QStringLiteral("\\n\\t\\u0041\\\"\\/"));
+        row("the layout itself", QStringLiteral("1\",\"token\":\"x"), QStringLiteral("\"}{\"uid\":\""));
+        row("control characters", QStringLiteral("1"),
+            QStringLiteral("a\tb\nc\rd\x01e") + QChar(0) + QStringLiteral("f"));
+        row("non-ASCII", QString::fromUtf8("用户"), QString::fromUtf8("令牌 é ü \xF0\x9F\x8E\xAE"));
     }
 
     void roundTrip()
