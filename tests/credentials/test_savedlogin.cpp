@@ -84,12 +84,43 @@ private slots:
         QVERIFY(QDir(dir).exists());
     }
 
-    // The file is the Base64 text of the AES-128 ECB cipher of the unspaced JSON object, zero padded.
+    void fileFormat_data()
+    {
+        QTest::addColumn<QString>("uid");
+        QTest::addColumn<QString>("token");
+        QTest::addColumn<QByteArray>("plain");
+        QTest::addColumn<int>("cipherSize");
+
+        QTest::newRow("ordinary") << "123"
+                                  << "abc" << QByteArray("{\"uid\":\"123\",\"token\":\"abc\"}") << 32;
+        QTest::newRow("32 bytes get no padding block")
+            << "1"
+            << "abcdefghij" << QByteArray("{\"uid\":\"1\",\"token\":\"abcdefghij\"}") << 32;
+        QTest::newRow("33 bytes get 15 zero bytes")
+            << "1"
+            << "abcdefghijk" << QByteArray("{\"uid\":\"1\",\"token\":\"abcdefghijk\"}") << 48;
+        QTest::newRow("quote and backslash escaped")
+            << "7"
+            << "a\"b\\" << QByteArray("{\"uid\":\"7\",\"token\":\"a\\\"b\\\\\"}") << 32;
+        QTest::newRow("non-ASCII as UTF-8")
+            << QString::fromUtf8("é") << "t" << QString::fromUtf8("{\"uid\":\"é\",\"token\":\"t\"}").toUtf8()
+            << 32;
+    }
+
+    // The file is the Base64 text of the AES-128 ECB cipher of the unspaced JSON object, zero padded,
+    // and only its owner may read it.
     void fileFormat()
     {
-        writeSavedLogin(QStringLiteral("123"), QStringLiteral("abc"));
-        const QByteArray expected = encryptForFile("{\"uid\":\"123\",\"token\":\"abc\"}").toBase64();
-        QCOMPARE(readFile(), expected);
+        QFETCH(QString, uid);
+        QFETCH(QString, token);
+        QFETCH(QByteArray, plain);
+        QFETCH(int, cipherSize);
+
+        writeSavedLogin(uid, token);
+        const QByteArray file = readFile();
+        QCOMPARE(QByteArray::fromBase64(file).size(), cipherSize);
+        QCOMPARE(file, encryptForFile(plain).toBase64());
+
         const QFileDevice::Permissions permissions = QFile::permissions(savedLoginPath());
         QVERIFY(permissions.testFlag(QFileDevice::ReadOwner) &&
                 permissions.testFlag(QFileDevice::WriteOwner));
@@ -105,7 +136,7 @@ private slots:
             QTest::newRow(name) << uid << token;
         };
         row("ordinary", QStringLiteral("123"), QStringLiteral("abc"));
-        row("plain text of exactly two blocks", QStringLiteral("1"), QStringLiteral("abcdefghijklmnopq"));
+        row("plain text of exactly two blocks", QStringLiteral("1"), QStringLiteral("abcdefghij"));
         row("long token", QStringLiteral("9876543210"), QString(600, QLatin1Char('t')));
         row("empty values", QString(), QString());
         row("double quotes", QStringLiteral("7"), QStringLiteral("ab\"c\"d"));
@@ -144,7 +175,7 @@ private slots:
         QTest::newRow("unescaped ordinary values")
             << QByteArray("{\"uid\":\"123\",\"token\":\"abc\"}") << login("123", "abc");
         QTest::newRow("unescaped, exactly 32 bytes")
-            << QByteArray("{\"uid\":\"12\",\"token\":\"abcdefghij\"}") << login("12", "abcdefghij");
+            << QByteArray("{\"uid\":\"12\",\"token\":\"abcdefghi\"}") << login("12", "abcdefghi");
         QTest::newRow("unescaped quote in the token")
             << QByteArray("{\"uid\":\"5\",\"token\":\"ab\"cd\"}") << login("5", "ab\"cd");
         QTest::newRow("unescaped quote in the uid")
