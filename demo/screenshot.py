@@ -40,13 +40,24 @@ def start_service(data_dir, big_size):
 
 
 def inspect_dom(dom):
-    """Returns (ready, errors, actions) read from a saved storefront DOM."""
+    """Returns (ready, errors, result) read from a saved storefront DOM; result is what the stand-in
+    bridge recorded (actions, calls, cards), or {} without it."""
     ready = re.search(r'<body[^>]*data-ready="1"', dom) is not None
     m = re.search(r'<pre id="page-errors"[^>]*>(.*?)</pre>', dom, re.S)
     errors = [e for e in html.unescape(m.group(1)).split("\n") if e.strip()] if m else ["no error box in the page"]
-    m = re.search(r'<pre id="stub-actions"[^>]*>(.*?)</pre>', dom, re.S)
-    actions = json.loads(html.unescape(m.group(1))) if m else []
-    return ready, errors, actions
+    m = re.search(r'<pre id="stub-result"[^>]*>(.*?)</pre>', dom, re.S)
+    result = json.loads(html.unescape(m.group(1))) if m else {}
+    errors += [e for e in result.get("errors", []) if e not in errors]
+    return ready, errors, result
+
+
+def dump_dom(url):
+    profile = tempfile.mkdtemp(prefix="demo-chromium-")
+    try:
+        return subprocess.run(chromium_args(profile) + ["--dump-dom", url], stdout=subprocess.PIPE,
+                              stderr=subprocess.DEVNULL, text=True, timeout=120).stdout
+    finally:
+        shutil.rmtree(profile, ignore_errors=True)
 
 
 def capture(url, out):
@@ -76,12 +87,12 @@ def main(argv=None):
         proc, base = start_service(args.data, args.big_size)
         url = base + "/app/gameLaucher?" + STORE_QUERY
     try:
-        ready, errors, actions = capture(url, args.out)
+        ready, errors, result = capture(url, args.out)
     finally:
         if proc:
             proc.stdin.close()
             proc.wait(timeout=10)
-    sent = [a.get("action") for a in actions]
+    sent = [a.get("action") for a in result.get("actions", [])]
     print("screenshot: %s" % os.path.abspath(args.out))
     print("ready: %s, script errors: %d, actions sent: %s" % (ready, len(errors), ", ".join(sent)))
     for e in errors:
