@@ -1,24 +1,34 @@
+#include "Resources/ResourceInit.h"
+#include "bridge/JavascriptCallback.h"
 #include "core/Logging.h"
 #include "core/QApi.h"
+#include "credentials/SavedLogin.h"
 #include "platform/ApplicationDir.h"
+#include "platform/UpdaterHandoff.h"
+#include "platform/gui/SingleInstance.h"
+#include "ui/MorvuSDKKFWinApp.h"
+#include "ui/NativeMessage.h"
 
 #include <QApplication>
-#include <QMessageBox>
+#include <QDebug>
+#include <QFileInfo>
+#include <QIcon>
 #include <QTranslator>
-#include <QUrl>
-#include <QWebEngineView>
 
+#include <memory>
 #include <vector>
 
 namespace {
 
-// The storefront address with the query the page expects; values go in as they are.
-QString storefrontAddress(const QApi &api)
+// The translation beside the configuration, or else the one shipped beside the executable.
+bool loadTranslation(QTranslator &translator, const QString &lang)
 {
-    return api.gameLaucherUrl() + QStringLiteral("?productCode=") + api.productCode +
-           QStringLiteral("&versionNo=") + QString::number(api.versionCode()) +
-           QStringLiteral("&authToken=") + QStringLiteral("&channelCode=") + api.channelCode +
-           QStringLiteral("&lang=") + api.lang + QStringLiteral("&theme=") + api.theme;
+    const QString name = QStringLiteral("/Translation_") + lang + QStringLiteral(".qm");
+    for (const QString &dir : {platform::applicationDir(), QCoreApplication::applicationDirPath()}) {
+        if (translator.load(dir + name, QString(), QString(), QString()))
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -34,30 +44,58 @@ int main(int argc, char *argv[])
     arguments.push_back(nullptr);
     int argumentCount = argc + 1;
     QApplication app(argumentCount, arguments.data());
+    resources::init();
 
     QTranslator translator;
     QApi *api = QApi::instance();
 
     if (api->apiHost().isEmpty()) {
-        QMessageBox box(QMessageBox::Critical, QString(), QStringLiteral("应用程序文件缺失，请重新安装游戏"),
-                        QMessageBox::Ok);
-        box.exec();
+        nativemessage::critical(QString(), QString::fromUtf8("应用程序文件缺失，请重新安装游戏"));
         return 0;
     }
 
-    if (translator.load(platform::applicationDir() + QStringLiteral("/Translation_") + api->lang +
-                            QStringLiteral(".qm"),
-                        QString(), QString(), QString()))
+    if (loadTranslation(translator, api->lang))
         QCoreApplication::installTranslator(&translator);
 
+    // One copy per product: a second one brings the first to the front and ends.
+    std::unique_ptr<platform::SingleInstance> guard;
+    if (api->single == QLatin1String("1")) {
+        guard =
+            std::make_unique<platform::SingleInstance>(QStringLiteral("morvupclaucher") + api->productCode);
+        if (!guard->tryAcquire()) {
+            guard->activateRunningCopy();
+            return -1;
+        }
+    }
+
+    QApplication::setWindowIcon(QIcon(QStringLiteral("icon.ico")));
     installLogHandler();
 
-    // Until the main window exists: the storefront in a plain web view.
-    QWebEngineView view;
-    view.setWindowTitle(api->appName);
-    view.resize(1280, 730);
-    view.load(QUrl(storefrontAddress(*api)));
-    qDebug() << "url" << storefrontAddress(*api);
-    view.show();
-    return app.exec();
+    // A launcher build downloaded by the self-update waits: the updater installs it.
+    if (QFileInfo::exists(platform::waitingLauncherPath())) {
+        const QString updater = platform::updaterProgramPath();
+        if (QFileInfo::exists(updater)) {
+            qDebug() << "hand over to the updater" << updater;
+            if (platform::startUpdater(updater))
+                return -1;
+        }
+    }
+
+    const QMap<QString, QString> login = readSavedLogin();
+    JavascriptCallback::setLoginOpener(&MorvuSDKKFWinApp::openForEmbeddedLogin);
+
+    auto *window = new MorvuSDKKFWinApp;
+    if (guard)
+        QObject::connect(guard.get(), &platform::SingleInstance::activationRequested, window,
+                         &MorvuSDKKFWinApp::activateFromSecondCopy);
+    const QString uid = login.value(QStringLiteral("uid"));
+    const QString token = login.value(QStringLiteral("token"));
+    if (!uid.isEmpty() && !token.isEmpty())
+        window->loadMainPage(uid, token);
+    else
+        window->loadMainPage(QString(), QString());
+    window->show();
+    const int result = QApplication::exec();
+    delete window;
+    return result;
 }
