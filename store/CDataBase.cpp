@@ -40,6 +40,7 @@ CDataBase::CDataBase(const QString &connectionName, const QString &file, QObject
 
 CDataBase::~CDataBase()
 {
+    m_prepared.clear();
     m_database.close();
     m_database = QSqlDatabase();
     QSqlDatabase::removeDatabase(m_connectionName);
@@ -98,6 +99,26 @@ QSqlQuery CDataBase::query(const QString &sql, const QVariantList &values)
     QSqlQuery statement(m_database);
     statement.setForwardOnly(true);
     run(statement, sql, values);
+    return statement;
+}
+
+QSqlQuery CDataBase::preparedQuery(const QString &sql, const QVariantList &values)
+{
+    auto kept = m_prepared.find(sql);
+    if (kept == m_prepared.end()) {
+        QSqlQuery statement(m_database);
+        statement.setForwardOnly(true);
+        if (!m_database.isOpen() || !statement.prepare(sql)) {
+            m_lastErrorText = statement.lastError().text();
+            return statement;
+        }
+        kept = m_prepared.insert(sql, statement);
+    }
+    QSqlQuery &statement = kept.value();
+    for (int i = 0; i < values.size(); ++i)
+        statement.bindValue(i, values.at(i));
+    if (!statement.exec())
+        m_lastErrorText = statement.lastError().text();
     return statement;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QMap>
 #include <QObject>
 #include <QSqlDatabase>
@@ -41,6 +42,10 @@ public:
     // connection writes to the file.
     QSqlQuery query(const QString &sql, const QVariantList &values = QVariantList());
 
+    // The same for a statement run very often: it stays prepared on this connection between calls, keyed
+    // by its text. The result shares the kept statement, so read and finish it before the next call.
+    QSqlQuery preparedQuery(const QString &sql, const QVariantList &values = QVariantList());
+
     // "insert into table (k1,k2) values (?,?)" with the values bound in key order.
     bool insert(const QString &table, const QMap<QString, QString> &fields);
     // "update table set k1 = ?,k2 = ? where" + where, the values bound in key order, then whereValues
@@ -57,6 +62,7 @@ private:
 
     const QString m_connectionName;
     QSqlDatabase m_database;
+    QHash<QString, QSqlQuery> m_prepared;
     QString m_lastErrorText;
     bool m_createdFile = false;
 };

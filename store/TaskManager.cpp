@@ -266,11 +266,13 @@ bool TaskManager::insertLibraryTask(const QString &productId, const QString &pro
 }
 
 QList<TaskRecord> TaskManager::selectRows(const QString &sql, const QVariantList &values,
-                                          const QStringList &keys, bool *ok)
+                                          const QStringList &keys, bool *ok, bool keepPrepared)
 {
     QList<TaskRecord> rows;
     QMutexLocker lock(&taskStoreMutex);
-    QSqlQuery query = connection(Role::Main)->query(sql, values);
+    CDataBase *db = connection(Role::Main);
+    // Statements of a fixed text stay prepared: the scheduler polls the waiting tasks.
+    QSqlQuery query = keepPrepared ? db->preparedQuery(sql, values) : db->query(sql, values);
     *ok = query.isActive();
     if (!*ok)
         return rows;
@@ -499,9 +501,10 @@ QString TaskManager::productsJson(const QString &productIds, const QStringList &
         for (const QString &id : ids)
             values << identifierValue(id);
         bool ok = false;
+        // The text varies with the number of ids, so it is not kept prepared.
         rows = selectRows(QStringLiteral("select * from brel_download_task where productId in (%1)")
                               .arg(placeholders(ids.size())),
-                          values, listKeys, &ok);
+                          values, listKeys, &ok, false);
     }
     return encodeList(rows, activeIds, true, false, nullptr);
 }

@@ -122,7 +122,7 @@ private:
     bool updateWhere(Role role, const QString &column, const QString &key,
                      const QMap<QString, QString> &fields);
     QList<tasks::TaskRecord> selectRows(const QString &sql, const QVariantList &values,
-                                        const QStringList &keys, bool *ok);
+                                        const QStringList &keys, bool *ok, bool keepPrepared = true);
     QString encodeList(const QList<tasks::TaskRecord> &rows, const QStringList &activeIds, bool selectedList,
                        bool s, QStringList *staleInstalls);
 

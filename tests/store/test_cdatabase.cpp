@@ -6,6 +6,19 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+namespace {
+
+QStringList warnings;
+QtMessageHandler previousHandler = nullptr;
+
+void collectWarnings(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type != QtDebugMsg && type != QtInfoMsg)
+        warnings << message;
+}
+
+} // namespace
+
 class TestCDataBase : public QObject
 {
     Q_OBJECT
@@ -23,6 +36,7 @@ private slots:
     void updateBindsTheWhereValues();
     void failuresAreValues();
     void unopenableFile();
+    void preparedStatementsRunAgain();
 
 private:
     std::unique_ptr<QTemporaryDir> m_app;
@@ -33,10 +47,16 @@ void TestCDataBase::init()
     m_app = std::make_unique<QTemporaryDir>();
     QVERIFY(m_app->isValid());
     platform::setApplicationDir(m_app->path());
+    warnings.clear();
+    previousHandler = qInstallMessageHandler(collectWarnings);
 }
 
 void TestCDataBase::cleanup()
 {
+    qInstallMessageHandler(previousHandler);
+    // Closing a connection while a statement of it is alive, for example, is reported as a warning.
+    QVERIFY2(warnings.isEmpty(), qPrintable(warnings.join(QLatin1Char('\n'))));
+    QVERIFY(QSqlDatabase::connectionNames().isEmpty());
     platform::setApplicationDir(QString());
     m_app.reset();
 }
@@ -181,6 +201,34 @@ void TestCDataBase::unopenableFile()
     QVERIFY(!db.insert(QStringLiteral("t"), {{QStringLiteral("a"), QStringLiteral("1")}}));
     QSqlQuery query = db.query(QStringLiteral("select 1"));
     QVERIFY(!query.next());
+}
+
+void TestCDataBase::preparedStatementsRunAgain()
+{
+    CDataBase db(QStringLiteral("db"));
+    QVERIFY(db.exec(QStringLiteral("create table t (a text, b text)")));
+    for (const char *a : {"1", "2", "3"})
+        QVERIFY(
+            db.insert(QStringLiteral("t"), {{QStringLiteral("a"), QLatin1String(a)},
+                                            {QStringLiteral("b"), QLatin1String(a) + QStringLiteral("b")}}));
+    const QString sql = QStringLiteral("select b from t where a = ?");
+    for (const char *a : {"2", "3", "2", "9"}) {
+        QSqlQuery query = db.preparedQuery(sql, {QLatin1String(a)});
+        QStringList found;
+        while (query.next())
+            found << query.value(0).toString();
+        query.finish();
+        QCOMPARE(found,
+                 a == QByteArray("9") ? QStringList() : QStringList{QLatin1String(a) + QStringLiteral("b")});
+    }
+    // A statement that does not prepare is not kept, and works once the table exists.
+    const QString later = QStringLiteral("select a from later");
+    QVERIFY(!db.preparedQuery(later).isActive());
+    QVERIFY(db.exec(QStringLiteral("create table later (a text)")));
+    QVERIFY(db.exec(QStringLiteral("insert into later values ('x')")));
+    QSqlQuery query = db.preparedQuery(later);
+    QVERIFY(query.next());
+    QCOMPARE(query.value(0).toString(), QStringLiteral("x"));
 }
 
 QTEST_GUILESS_MAIN(TestCDataBase)

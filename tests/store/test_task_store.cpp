@@ -22,11 +22,16 @@ QStringList storeMessages;
 
 QtMessageHandler previousHandler = nullptr;
 
-// The store's lines are kept for the tests that look at them instead of filling the output.
+QStringList warnings;
+
+// The store's lines are kept for the tests that look at them instead of filling the output; any warning
+// (a connection removed while in use, a statement on a closed connection) fails the test.
 void collectStoreMessages(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
     if (context.category && QLatin1String(context.category) == QLatin1String("launcher.store"))
         storeMessages << message;
+    else if (type != QtDebugMsg && type != QtInfoMsg)
+        warnings << message;
     else if (previousHandler)
         previousHandler(type, context, message);
 }
@@ -111,6 +116,8 @@ void TestTaskStore::init()
 void TestTaskStore::cleanup()
 {
     m_store.reset();
+    QVERIFY2(warnings.isEmpty(), qPrintable(warnings.join(QLatin1Char('\n'))));
+    warnings.clear();
     QVERIFY2(QSqlDatabase::connectionNames().isEmpty(),
              qPrintable(QSqlDatabase::connectionNames().join(',')));
     platform::setApplicationDir(QString());
