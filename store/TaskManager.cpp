@@ -188,6 +188,8 @@ CDataBase *TaskManager::connection(Role role)
         m_connections.insert(current, connections);
         if (!connections->threadDb->isOpen())
             reportFailureOnce(connections->threadDb->lastErrorText());
+        for (CDataBase *db : {connections->threadDb.get(), connections->mainDb.get()})
+            db->exec(QStringLiteral("pragma synchronous = normal"));
         if (current != thread()) {
             // Emitted on the finishing thread itself, the only thread that may close its connections.
             connect(
@@ -208,6 +210,9 @@ void TaskManager::createSchema(CDataBase &db)
 {
     if (!db.isOpen())
         return;
+    // A write-ahead log lets the list reads go on beside a write, and a commit no longer waits for the disk
+    // twice (the GUI thread writes too). A crash may lose the last commits but never corrupts the file.
+    db.exec(QStringLiteral("pragma journal_mode = wal"));
     for (const char *statement : schemaStatements) {
         if (!db.exec(QLatin1String(statement))) {
             reportFailureOnce(db.lastErrorText());
