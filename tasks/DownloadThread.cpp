@@ -288,10 +288,12 @@ void DownloadThread::downloadProgressSlot(qlonglong rec, qlonglong all)
     const bool first = !progressSeen;
     progressSeen = true;
     const bool last = all > 0 && rec >= all;
-    const bool writeDB = m_writeDBPending;
+    // The sizes are stored at the first event that knows the total (an event before it may carry none).
+    const bool writeDB = m_writeDBPending && all > 0;
     if (first || last || writeDB || !m_lastProgress.isValid() ||
         m_lastProgress.elapsed() >= m_timing.progressIntervalMs) {
-        m_writeDBPending = false;
+        if (writeDB)
+            m_writeDBPending = false;
         emitProgress(rec, all, writeDB);
         return;
     }
