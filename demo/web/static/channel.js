@@ -87,9 +87,10 @@
         };
 
         this.exec = function (message, callback) {
-            if (callback) {
+            // The other end drops method calls without an id, so calls always carry one.
+            if (callback || message.type === MSG.invokeMethod || message.type === MSG.init) {
                 message.id = nextId++;
-                pending[message.id] = callback;
+                if (callback) { pending[message.id] = callback; }
             }
             channel.send(message);
         };
