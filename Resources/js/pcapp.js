@@ -23,12 +23,15 @@ var extractStep = 0;
 
 // ---- texts ----
 
+// Whether the table has a real text for a key: without a translation file the launcher sends every key
+// mapped to itself, and then the page's own words are better.
+function hasLangText(key) {
+    return !!lang && typeof lang === "object" && typeof lang[key] === "string" && lang[key] !== "" && lang[key] !== key;
+}
+
 // The text of a translation key from the page's table, or the fallback.
 function getLang(key, fallback) {
-    if (lang && typeof lang === "object" && typeof lang[key] === "string" && lang[key] !== "") {
-        return lang[key];
-    }
-    return fallback;
+    return hasLangText(key) ? lang[key] : fallback;
 }
 
 // The current time in seconds (with its fraction, so a one-second guard is one second long).
@@ -46,8 +49,8 @@ function setLanguage(str) {
         // A broken table leaves the texts as they are.
     }
     for (var key in lang) {
-        if (Object.prototype.hasOwnProperty.call(lang, key)) {
-            jQuery(document.getElementsByClassName("lang_" + key)).text(String(lang[key]));
+        if (Object.prototype.hasOwnProperty.call(lang, key) && hasLangText(key)) {
+            jQuery(document.getElementsByClassName("lang_" + key)).text(lang[key]);
         }
     }
 }
@@ -563,9 +566,10 @@ function setUseSound(status) {
 function collectSystemConf() {
     var conf = {};
     jQuery(".needSave").each(function () {
-        var key = jQuery(this).attr("name");
-        var value = jQuery(this).attr("value");
-        if (key && value !== undefined) {
+        // The attribute, not the field's live value: null means nobody ever set it.
+        var key = this.getAttribute("name");
+        var value = this.getAttribute("value");
+        if (key && value !== null) {
             conf[key] = value;
         }
     });

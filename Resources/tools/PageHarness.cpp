@@ -90,6 +90,8 @@ bool PageHarness::open(const QString &url, const Context &context, Bootstrap boo
     disconnect(connection);
     if (!finished)
         return false;
+    if (bootstrap == Bootstrap::None)
+        return true;
 
     delete m_channel;
     m_channel = new QWebChannel(m_view->page());
@@ -138,6 +140,11 @@ QVariant PageHarness::eval(const QString &script, int timeoutMs)
     if (!done)
         loop.exec();
     return done ? result : QVariant();
+}
+
+void PageHarness::run(const QString &script, int timeoutMs)
+{
+    eval(script + QStringLiteral("\n;void 0"), timeoutMs);
 }
 
 bool PageHarness::waitFor(const QString &condition, int timeoutMs)

@@ -59,10 +59,12 @@ class PageHarness : public QObject
     Q_DISABLE_COPY(PageHarness)
 
 public:
+    // Dialog: the settings, download and message windows; Login: the login page; None: only load.
     enum class Bootstrap
     {
         Dialog,
-        Login
+        Login,
+        None
     };
 
     using Context = PageContext;
@@ -71,12 +73,14 @@ public:
     ~PageHarness() override;
 
     // Loads the page, installs the channel and the bridge stub, runs the bootstrap and waits until the
-    // page's channel is connected (pageInit has run).
+    // page's channel is connected (pageInit has run). With Bootstrap::None it only waits for the load.
     bool open(const QString &url, const Context &context = Context(), Bootstrap bootstrap = Bootstrap::Dialog,
               int timeoutMs = 20000);
 
     // Runs a script and returns its value (an invalid QVariant on time-out).
     QVariant eval(const QString &script, int timeoutMs = 5000);
+    // Runs a script for its effect and waits until it has run.
+    void run(const QString &script, int timeoutMs = 5000);
     // Polls a JavaScript condition until it is true.
     bool waitFor(const QString &condition, int timeoutMs = 3000);
     // Waits until the bridge has recorded at least count actions.

@@ -77,11 +77,11 @@ void settingsPage()
         ++failures;
         return;
     }
-    harness.eval(QStringLiteral("setProductId('1001',\"APP_PATH/game.exe\")"));
+    harness.run(QStringLiteral("setProductId('1001',\"APP_PATH/game.exe\")"));
     save(harness, QStringLiteral("systemConf"));
-    harness.eval(QStringLiteral("$('.navItem[type=1]').click()"));
+    harness.run(QStringLiteral("$('.navItem[type=1]').click()"));
     save(harness, QStringLiteral("systemConf-download"));
-    harness.eval(QStringLiteral("$('.navItem[type=2]').click()"));
+    harness.run(QStringLiteral("$('.navItem[type=2]').click()"));
     save(harness, QStringLiteral("systemConf-privacy"));
 }
 
@@ -105,21 +105,21 @@ void downloadBox()
              QStringLiteral("640.0MB")),
         task(QStringLiteral("1006"), QStringLiteral("像素冒险"), 3, QStringLiteral("12"),
              QStringLiteral("30.1MB/250.0MB"))};
-    harness.eval(QStringLiteral("updateLocalProductStatus(") +
-                 PageHarness::jsString(PageHarness::base64Json(tasks)) + QStringLiteral(",'0')"));
+    harness.run(QStringLiteral("updateLocalProductStatus(") +
+                PageHarness::jsString(PageHarness::base64Json(tasks)) + QStringLiteral(",'0')"));
     harness.waitFor(QStringLiteral("currentTab !== null"));
-    harness.eval(QStringLiteral(
+    harness.run(QStringLiteral(
         "changeDownLoadStatus('downGame','1001','正在下载 46.2%','1','46','0','3.4','412.5MB/896.0MB','')"));
-    harness.eval(QStringLiteral("changeDownLoadStatus('downGame','1003','等待下载','0','0','0','','','')"));
+    harness.run(QStringLiteral("changeDownLoadStatus('downGame','1003','等待下载','0','0','0','','','')"));
     save(harness, QStringLiteral("downloadBox-downloading"));
-    harness.eval(
+    harness.run(
         QStringLiteral("changeDownLoadStatus('downGame','1005','正在解压','7','100','0','64%','','')"));
-    harness.eval(QStringLiteral("$('#tabs .tab[group=2]').click()"));
+    harness.run(QStringLiteral("$('#tabs .tab[group=2]').click()"));
     save(harness, QStringLiteral("downloadBox-finished"));
-    harness.eval(QStringLiteral("$('#tabs .tab[group=3]').click()"));
-    harness.eval(QStringLiteral("changeDownload_error('1006','磁盘空间不足')"));
+    harness.run(QStringLiteral("$('#tabs .tab[group=3]').click()"));
+    harness.run(QStringLiteral("changeDownload_error('1006','磁盘空间不足')"));
     save(harness, QStringLiteral("downloadBox-failed"));
-    harness.eval(QStringLiteral("$('.downItem[productId=1006] .btnAbort').click()"));
+    harness.run(QStringLiteral("$('.downItem[productId=1006] .btnAbort').click()"));
     save(harness, QStringLiteral("downloadBox-confirm"));
 }
 
@@ -131,7 +131,7 @@ void messageBox()
         return;
     }
     // Answer the list request in the page itself; the operator's service is not needed for a picture.
-    harness.eval(QStringLiteral(
+    harness.run(QStringLiteral(
         "$.ajax = function (options) { setTimeout(function () { options.success({ status: true, data: ["
         "{ id: 11, type: 1, title: '系统维护通知', showDesc: '<p>本周四 <b>02:00-06:00</b> "
         "停机维护，届时将无法登录。</p>', timeSay: '10分钟前', isRead: 0 },"
@@ -158,13 +158,13 @@ void loginPage()
         ++failures;
         return;
     }
-    harness.eval(QStringLiteral("switchMode(1)"));
+    harness.run(QStringLiteral("switchMode(1)"));
     save(harness, QStringLiteral("loginPage"));
-    harness.eval(QStringLiteral("$('#submitBtn').click()"));
+    harness.run(QStringLiteral("$('#submitBtn').click()"));
     save(harness, QStringLiteral("loginPage-errors"));
-    harness.eval(QStringLiteral("switchMode(3); $('#phone').val('13800138000').trigger('input')"));
+    harness.run(QStringLiteral("switchMode(3); $('#phone').val('13800138000').trigger('input')"));
     save(harness, QStringLiteral("loginPage-phone"));
-    harness.eval(QStringLiteral("switchMode(1)"));
+    harness.run(QStringLiteral("switchMode(1)"));
 }
 
 } // namespace
