@@ -134,6 +134,7 @@ struct TaskManager::ThreadConnections
 {
     std::unique_ptr<CDataBase> threadDb;
     std::unique_ptr<CDataBase> mainDb;
+    QMetaObject::Connection finishedHook;
 };
 
 TaskManager *TaskManager::instance()
@@ -192,7 +193,7 @@ CDataBase *TaskManager::connection(Role role)
             db->exec(QStringLiteral("pragma synchronous = normal"));
         if (current != thread()) {
             // Emitted on the finishing thread itself, the only thread that may close its connections.
-            connect(
+            connections->finishedHook = connect(
                 current, &QThread::finished, this, [this, current] { releaseConnections(current); },
                 Qt::DirectConnection);
         }
@@ -203,7 +204,12 @@ CDataBase *TaskManager::connection(Role role)
 void TaskManager::releaseConnections(QThread *thread)
 {
     QMutexLocker lock(&taskStoreMutex);
-    delete m_connections.take(thread);
+    ThreadConnections *connections = m_connections.take(thread);
+    if (!connections)
+        return;
+    // A thread that is started again gets a new pair and a new hook.
+    disconnect(connections->finishedHook);
+    delete connections;
 }
 
 void TaskManager::createSchema(CDataBase &db)

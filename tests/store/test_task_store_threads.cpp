@@ -11,6 +11,8 @@
 #include <QThread>
 #include <QtTest>
 
+#include <functional>
+
 namespace {
 
 QMutex problemsMutex;
@@ -76,6 +78,19 @@ HammerResult hammer(TaskManager &store, qint64 base, qint64 milliseconds)
     return result;
 }
 
+// A thread that runs the same work each time it is started.
+class RepeatableThread : public QThread
+{
+public:
+    explicit RepeatableThread(std::function<void()> work) : m_work(std::move(work)) {}
+
+protected:
+    void run() override { m_work(); }
+
+private:
+    std::function<void()> m_work;
+};
+
 } // namespace
 
 class TestTaskStoreThreads : public QObject
@@ -87,6 +102,7 @@ private slots:
     void init();
     void cleanup();
     void twoThreadsLoseNothing();
+    void restartedThreadGetsNewConnections();
     void processStoreIsCreatedOnce();
 
 private:
@@ -151,6 +167,27 @@ void TestTaskStoreThreads::twoThreadsLoseNothing()
             QCOMPARE(row.value(QStringLiteral("totalSize")), QString::number(2 * (i + 1)));
         }
     }
+}
+
+void TestTaskStoreThreads::restartedThreadGetsNewConnections()
+{
+    TaskManager store;
+    int runs = 0;
+    bool stored = true;
+    RepeatableThread worker([&] {
+        ++runs;
+        stored = store.insertLibraryTask(QString::number(runs), QStringLiteral("g"), QString(), QString(),
+                                         QString(), QString(), QStringLiteral("0"), QString()) &&
+                 stored;
+    });
+    for (int round = 0; round < 3; ++round) {
+        worker.start();
+        QVERIFY(worker.wait(30000));
+        QCOMPARE(QSqlDatabase::connectionNames().size(), 2);
+    }
+    QCOMPARE(runs, 3);
+    QVERIFY(stored);
+    QVERIFY(store.hasTask(QStringLiteral("3")));
 }
 
 void TestTaskStoreThreads::processStoreIsCreatedOnce()
