@@ -64,8 +64,9 @@ class Faults:
         with self._lock:
             return path.startswith(self._state["pathPrefix"])
 
-    def transfer_plan(self, path):
-        """The faults for one file response, consuming the counted ones."""
+    def transfer_plan(self, path, head=False):
+        """The faults for one file response, consuming the counted ones (a HEAD request has no body
+        to cut, so it does not use up a counted drop)."""
         with self._lock:
             s = self._state
             if not path.startswith(s["pathPrefix"]):
@@ -78,7 +79,7 @@ class Faults:
                     if s["statusTimes"] == 0:
                         s["status"] = 0
                         s["statusTimes"] = -1
-            elif plan["dropAfter"] >= 0 and s["dropTimes"] > 0:
+            elif plan["dropAfter"] >= 0 and s["dropTimes"] > 0 and not head:
                 s["dropTimes"] -= 1
                 if s["dropTimes"] == 0:
                     s["dropAfter"] = -1

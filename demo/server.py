@@ -97,7 +97,10 @@ class Handler(BaseHTTPRequestHandler):
         return path, query
 
     def _body_fields(self):
-        length = int(self.headers.get("Content-Length") or 0)
+        try:
+            length = int(self.headers.get("Content-Length") or 0)
+        except ValueError:
+            return None
         if length < 0 or length > MAX_BODY:
             return None
         raw = self.rfile.read(length) if length else b""
@@ -164,6 +167,7 @@ class Handler(BaseHTTPRequestHandler):
         if post:
             body = self._body_fields()
             if body is None:
+                self.close_connection = True  # an unread body must not be taken for the next request
                 self.send_json({"status": False, "msg": "bad request body"}, 400)
                 return
             fields = body
@@ -191,13 +195,20 @@ class Handler(BaseHTTPRequestHandler):
             self.not_found()
         except (BrokenPipeError, ConnectionResetError):
             self.close_connection = True
+        except Exception as e:  # a fault of this service: answer it instead of dropping the connection
+            sys.stderr.write("error in %s %s: %r\n" % (self.command, path, e))
+            self.close_connection = True
+            try:
+                self.send_json({"status": False, "msg": "internal error"}, 500)
+            except OSError:
+                pass
 
     # --- packages -----------------------------------------------------------------------------
 
     def _download(self, path, head):
         rel = urllib.parse.unquote(path[len("/download/"):])
         entry = self.service.catalogue.file_for_path(rel)
-        plan = self.service.faults.transfer_plan(path)
+        plan = self.service.faults.transfer_plan(path, head)
         record = {"method": self.command, "path": path, "range": self.headers.get("Range")}
         if entry is None:
             self.send_error(404, "No such package")

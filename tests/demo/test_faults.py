@@ -65,6 +65,7 @@ class FaultTest(unittest.TestCase):
         self.assertEqual([service.get(SMALL)[0] for _ in range(3)], [503, 503, 200])
         self.assertEqual(service.control()["faults"]["status"], 0)
         service.control(dropAfter=1000, dropTimes=1)
+        self.assertEqual(service.request("HEAD", SMALL)[0], 200)  # nothing to cut, nothing used up
         self.assertEqual(read_cut(SMALL), (200, 1000, True))
         self.assertEqual(read_cut(SMALL), (200, len(self.small), False))
 
@@ -127,8 +128,12 @@ class FaultTest(unittest.TestCase):
         self.assertEqual(state["faults"]["throttle"], 1000)
         self.assertEqual(state["faults"]["dropAfter"], -1)
         self.assertEqual(state["release"]["1001"], "1")
-        status, _, _ = service.request("POST", "/_control", {"Content-Type": "application/json"}, b"{not json")
-        self.assertEqual(status, 400)
+        for headers, body in (({"Content-Type": "application/json"}, b"{not json"),
+                              ({"Content-Type": "application/json", "Content-Length": "x"}, b""),
+                              ({"Content-Type": "application/json", "Content-Length": "9999999"}, b"")):
+            with self.subTest(headers=headers):
+                status, _, _ = service.request("POST", "/_control", headers, body)
+                self.assertEqual(status, 400)
 
     def test_reset_restores_the_start_state(self):
         start = service.control()
