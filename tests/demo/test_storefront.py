@@ -129,6 +129,9 @@ class StorefrontInChromiumTest(unittest.TestCase):
             ["__click", ["#loginButton"]],
             ["__click", ["[data-act=window_close]"]],
             ["__click", ["[data-act=selfUpdate]"]],
+            ["setSystemConf", [b64({"useSound": "1", "autoLauch": "0"})]],
+            ["__click", ["[data-act=toggleSound]"]],
+            ["__click", ["[data-act=toggleAutoStart]"]],
             ["__click", ["[data-act=demoMessage]"]],
             ["__click", ["[data-agreement='1']"]],
         ]
@@ -149,6 +152,10 @@ class StorefrontInChromiumTest(unittest.TestCase):
             ("openLoginDialog", {}),
             ("window_close", {}),
             ("updateMainexe", {"url": catalogue["launcher"]["url"], "md5": catalogue["launcher"]["md5"]}),
+            ("updateSystemConf", {"key": "useSound", "val": "0"}),
+            ("updateSystemConf", {"key": "autoLauch", "val": "1"}),
+            ("changeAutoLauch", {"status": 1}),
+            # with the sound switched off the message comes without "playSound"
             ("newMessage", {"title": "新消息：星际远征开启限时活动", "content": "登录游戏即可领取星舰涂装，活动持续 7 天。",
                             "isSelected": 1, "isMust": 0}),
             ("openUrl", {"url": "/agreement/show/productCode/{productCode}/type/1"}),

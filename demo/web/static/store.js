@@ -284,6 +284,7 @@
         var content = '登录游戏即可领取星舰涂装，活动持续 7 天。';
         service('/_control', { message: { title: title, desc: content } }).catch(function () {});
         sendAction('newMessage', { title: title, content: content, isSelected: 1, isMust: 0 });
+        if (setting('useSound', '1') === '1') { sendAction('playSound', { name: 'message' }); }
         setUnread(unread + 1);
     }
 
@@ -297,6 +298,25 @@
             requestLocalStatus();
             toast('星际远征 1.1.0 已发布', 1);
         }).catch(function (e) { reportError(e); });
+    }
+
+    function setting(key, fallback) {
+        var conf = window.systemConf;
+        return conf && typeof conf[key] === 'string' ? conf[key] : fallback;
+    }
+
+    // Flips a "1"/"0" setting; the launcher stores it and sends the settings back.
+    function toggleSetting(key) {
+        var on = setting(key, key === 'useSound' ? '1' : '0') !== '1';
+        if (window.systemConf) { window.systemConf[key] = on ? '1' : '0'; }
+        sendAction('updateSystemConf', { key: key, val: on ? '1' : '0' });
+        renderSettings();
+        return on;
+    }
+
+    function renderSettings() {
+        $('soundItem').textContent = '消息提示音：' + (setting('useSound', '1') === '1' ? '开' : '关');
+        $('autoStartItem').textContent = '开机自动启动：' + (setting('autoLauch', '0') === '1' ? '开' : '关');
     }
 
     function loadUnread() {
@@ -655,6 +675,11 @@
             openAboutme: function () { sendAction('openAboutme', {}); },
             pay: function () { sendAction('openUrl2', { url: window.payUrl }); },
             demoMessage: demoMessage,
+            toggleSound: function () { toggleSetting('useSound'); },
+            toggleAutoStart: function () {
+                var on = toggleSetting('autoLauch');
+                sendAction('changeAutoLauch', { status: on ? 1 : 0 });
+            },
             demoRelease: demoRelease,
             flash: function () { sendAction('falshWindow', {}); },
             offline: function () { sendAction('offline', {}); },
@@ -731,6 +756,7 @@
     expose('setSystemConf', function (text) {
         var conf = JSON.parse(decodeBase64Text(text));
         if (conf && typeof conf === 'object') { window.systemConf = conf; }
+        renderSettings();
     });
 
     expose('setAppName', function (name) {
@@ -886,6 +912,7 @@
         wire();
         renderAll();
         renderUser();
+        renderSettings();
         $('versionText').textContent = '游戏盒子 版本 ' + (query.versionNo || '-') + ' · 渠道 ' + (query.channelCode || '-');
         loadUnread();
         window.storeReady = true;
