@@ -19,7 +19,9 @@
 class DemoService
 {
 public:
-    static QString dataDir() { return QStringLiteral(LAUNCHER_BINARY_DIR "/pipeline-demo-data"); }
+    // Shared by the pipeline tests; a benchmark may point one service at a directory of its own.
+    QString dataDir() const { return m_dataDir; }
+    void setDataDir(const QString &dir) { m_dataDir = dir; }
 
     // Starts the service; the large game holds bigSize bytes. False (with a reason) when it does not come up.
     bool start(qint64 bigSize = 4 * 1024 * 1024, QString *why = nullptr)
@@ -66,7 +68,7 @@ public:
 
     QString base() const { return m_base; }
     QString url(const QString &file) const { return m_base + QStringLiteral("/download/") + file; }
-    static QString filePath(const QString &file) { return dataDir() + QStringLiteral("/files/") + file; }
+    QString filePath(const QString &file) const { return m_dataDir + QStringLiteral("/files/") + file; }
 
     // Faults: a JSON object of the control endpoint ({"throttle": 200000}, {"status": 404}, ...).
     bool control(const QJsonObject &changes) { return post(QStringLiteral("/_control"), changes); }
@@ -120,4 +122,5 @@ private:
     QProcess m_process;
     QNetworkAccessManager m_network;
     QString m_base;
+    QString m_dataDir = QStringLiteral(LAUNCHER_BINARY_DIR "/pipeline-demo-data");
 };

@@ -76,7 +76,7 @@ private slots:
     {
         QString why;
         QVERIFY2(demo.start(4 * 1024 * 1024, &why), qPrintable(why));
-        starSize = QFileInfo(DemoService::filePath(starV1)).size();
+        starSize = QFileInfo(demo.filePath(starV1)).size();
         QVERIFY(starSize > 1024 * 1024);
     }
 
@@ -127,7 +127,7 @@ private slots:
         QCOMPARE(task.value(QStringLiteral("totalSize")), QString::number(starSize));
         const QString kept = f.store->zipPath(QStringLiteral("1001"), QStringLiteral("1"));
         QCOMPARE(kept, task.value(QStringLiteral("savePath")));
-        QCOMPARE(DemoService::md5(kept), DemoService::md5(DemoService::filePath(starV1)));
+        QCOMPARE(DemoService::md5(kept), DemoService::md5(demo.filePath(starV1)));
         QVERIFY(lastRequest().value(QStringLiteral("range")).isNull());
 
         // Launch with the exact arguments and working directory.
@@ -239,7 +239,7 @@ private slots:
         }
         const QString package = f.task(id).value(QStringLiteral("savePath"));
         QCOMPARE(QFileInfo(package).size(), starSize);
-        QCOMPARE(DemoService::md5(package), DemoService::md5(DemoService::filePath(starV1)));
+        QCOMPARE(DemoService::md5(package), DemoService::md5(demo.filePath(starV1)));
         // One row, one package file.
         QCOMPARE(QDir(f.productDir(id)).entryList({QStringLiteral("*.zip")}, QDir::Files).size(), 1);
     }
@@ -316,7 +316,7 @@ private slots:
             QCOMPARE(rangedRequest().value(QStringLiteral("range")).toString(),
                      QStringLiteral("bytes=%1-%2").arg(partial).arg(starSize));
         QCOMPARE(DemoService::md5(f.task(id).value(QStringLiteral("savePath"))),
-                 DemoService::md5(DemoService::filePath(starV1)));
+                 DemoService::md5(demo.filePath(starV1)));
     }
 
     void threeRunAtOnceAndTheFourthWaits()
@@ -390,7 +390,7 @@ private slots:
             resumed |= request.toObject().value(QStringLiteral("range")).toString() ==
                        QStringLiteral("bytes=%1-%2").arg(kept).arg(starSize);
         QVERIFY(resumed);
-        QCOMPARE(DemoService::md5(savePath), DemoService::md5(DemoService::filePath(starV1)));
+        QCOMPARE(DemoService::md5(savePath), DemoService::md5(demo.filePath(starV1)));
     }
 
     void clearGameDataDuringADownload()

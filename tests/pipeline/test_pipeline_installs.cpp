@@ -79,7 +79,7 @@ private slots:
         QCOMPARE(packages.size(), 1);
         const QString kept = f.store->zipPath(id, QStringLiteral("2"));
         QCOMPARE(QFileInfo(kept).fileName(), packages.first());
-        QCOMPARE(DemoService::md5(kept), DemoService::md5(DemoService::filePath(starV2)));
+        QCOMPARE(DemoService::md5(kept), DemoService::md5(demo.filePath(starV2)));
         QVERIFY(!QFileInfo::exists(v1Package));
         QVERIFY(f.store->zipPath(id, QStringLiteral("1")).isEmpty());
         if (file == starPatch)

@@ -29,7 +29,7 @@ private slots:
     void resumesThePartialPackageOfAKilledProcess()
     {
         const QString file = QStringLiteral("games/dragon-realm-2.3.0.zip");
-        const qint64 total = QFileInfo(DemoService::filePath(file)).size();
+        const qint64 total = QFileInfo(demo.filePath(file)).size();
         QVERIFY(total > 3 * 1024 * 1024);
         QTemporaryDir dir;
         QFile config(dir.filePath(QStringLiteral("config")));
@@ -88,7 +88,7 @@ private slots:
             }
         }
         QVERIFY(resumed);
-        QCOMPARE(DemoService::md5(savePath), DemoService::md5(DemoService::filePath(file)));
+        QCOMPARE(DemoService::md5(savePath), DemoService::md5(demo.filePath(file)));
         QVERIFY(
             QFileInfo::exists(dir.filePath(QStringLiteral("Data/download/games/1002/install/bin/game.exe"))));
     }
