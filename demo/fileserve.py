@@ -22,8 +22,8 @@ def parse_range(header, size):
     header = header.strip()
     if not header.lower().startswith("bytes=") or "," in header:
         return ("none", 0, 0)
-    spec = header[6:].strip()
-    first_text, sep, last_text = spec.partition("-")
+    byte_range = header[6:].strip()
+    first_text, sep, last_text = byte_range.partition("-")
     first_text, last_text = first_text.strip(), last_text.strip()
     if not sep or (first_text and not first_text.isdigit()) or (last_text and not last_text.isdigit()):
         return ("none", 0, 0)
