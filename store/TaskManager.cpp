@@ -70,6 +70,11 @@ const QStringList waitingTaskKeys =
              "createTime", "errorMessage", "nowStatus", "startcmd", "installcmd", "package", "platform",
              "versionNo", "versionName", "updateToVersion", "updateToVersionName"});
 
+// Copied unchanged from the row into both lists, and into the list of given products only.
+const QStringList copiedKeys = keyList({"productId", "productName", "logo", "platform", "url", "package",
+                                        "startcmd", "installcmd", "versionNo", "versionName"});
+const QStringList selectedOnlyKeys = keyList({"updateToVersion", "updateToVersionName"});
+
 const QStringList listKeys =
     keyList({"productId", "productName", "logo", "platform", "url", "package", "startcmd", "installcmd",
              "versionNo", "versionName", "updateToVersion", "updateToVersionName", "totalSize", "downSize",
@@ -513,8 +518,8 @@ QString TaskManager::productsJson(const QString &productIds, const QStringList &
             values << identifierValue(id);
         bool ok = false;
         // The text varies with the number of ids, so it is not kept prepared.
-        rows = selectRows(QStringLiteral("select * from brel_download_task where productId in (%1)")
-                              .arg(placeholders(ids.size())),
+        rows = selectRows(QStringLiteral("select %1 from brel_download_task where productId in (%2)")
+                              .arg(listKeys.join(QLatin1Char(',')), placeholders(ids.size())),
                           values, listKeys, &ok, false);
     }
     return encodeList(rows, activeIds, true, false, nullptr);
@@ -524,10 +529,11 @@ QString TaskManager::allProductsJson(const QStringList &activeIds, bool s)
 {
     bool ok = false;
     // Pinned games first (the pin value outweighs any year), then the newest; the id settles equal times.
-    const QList<TaskRecord> rows = selectRows(
-        QStringLiteral("select * from brel_download_task order by (ifnull(isTop, 0) + updateTime) desc, "
-                       "updateTime desc, id desc limit 200"),
-        {}, listKeys, &ok);
+    static const QString sql =
+        QStringLiteral("select ") + listKeys.join(QLatin1Char(',')) +
+        QStringLiteral(" from brel_download_task order by (ifnull(isTop, 0) + updateTime) "
+                       "desc, updateTime desc, id desc limit 200");
+    const QList<TaskRecord> rows = selectRows(sql, {}, listKeys, &ok);
     QStringList staleInstalls;
     const QString encoded = encodeList(rows, activeIds, false, s, &staleInstalls);
     for (const QString &productId : qAsConst(staleInstalls))
@@ -559,16 +565,15 @@ QString TaskManager::encodeList(const QList<TaskRecord> &rows, const QStringList
         const QString localSize =
             packageExists ? QString::number(package.size()) : row.value(QStringLiteral("downSize"));
 
-        json::Object entry;
-        QStringList copied = {QStringLiteral("productId"), QStringLiteral("productName"),
-                              QStringLiteral("logo"),      QStringLiteral("platform"),
-                              QStringLiteral("url"),       QStringLiteral("package"),
-                              QStringLiteral("startcmd"),  QStringLiteral("installcmd"),
-                              QStringLiteral("versionNo"), QStringLiteral("versionName")};
-        if (selectedList)
-            copied << QStringLiteral("updateToVersion") << QStringLiteral("updateToVersionName");
-        for (const QString &key : qAsConst(copied))
+        // Filled where it is stored: the entries are not copied.
+        list << json::Value(json::Object());
+        json::Object &entry = list.get<json::Object>(list.size() - 1);
+        for (const QString &key : copiedKeys)
             putText(entry, key, row.value(key));
+        if (selectedList) {
+            for (const QString &key : selectedOnlyKeys)
+                putText(entry, key, row.value(key));
+        }
         putText(entry, QStringLiteral("rate"), tasks::formatPercentText(totalSize, localSize));
         putText(entry, QStringLiteral("sizeRate"),
                 tasks::formatSizeRate(totalSize.toLongLong(), localSize.toLongLong()));
@@ -611,7 +616,6 @@ QString TaskManager::encodeList(const QList<TaskRecord> &rows, const QStringList
             entry.import("versionZipExists", json::Value(zipKept ? 1 : 0));
             putText(entry, QStringLiteral("baseVersionNo"), baseVersionNo);
         }
-        list << json::Value(entry);
     }
     const QByteArray encoded = json::pageArgument(list);
     qCDebug(lcStore).noquote() << QString::fromUtf8(QByteArray::fromBase64(encoded));
