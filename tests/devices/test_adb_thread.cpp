@@ -167,25 +167,20 @@ private slots:
 
         const QString a = phoneA + QStringLiteral("|SM_A525F|");
         const QString b = phoneB + QStringLiteral("|Android_SDK_built_for_x86|");
-        QTest::newRow("one phone becomes the default") << "one_device.txt"
-                                                       << ""
-                                                       << "" << QStringList{"0B201JEC203456|Pixel_5|1"} << 2;
-        QTest::newRow("first of two becomes the default") << "two_devices.txt"
-                                                          << ""
-                                                          << "" << QStringList{a + "1", b + "0"} << 2;
+        const QString none;
+        QTest::newRow("one phone becomes the default")
+            << "one_device.txt" << none << none << QStringList{"0B201JEC203456|Pixel_5|1"} << 2;
+        QTest::newRow("first of two becomes the default")
+            << "two_devices.txt" << none << none << QStringList{a + "1", b + "0"} << 2;
         QTest::newRow("an earlier choice keeps the mark")
-            << "two_devices.txt"
-            << "" << phoneB << QStringList{a + "0", b + "1"} << 2;
+            << "two_devices.txt" << none << phoneB << QStringList{a + "0", b + "1"} << 2;
         QTest::newRow("a chosen phone that is gone stays the default")
-            << "two_devices.txt"
-            << ""
-            << "GONE0001" << QStringList{a + "0", b + "0"} << 2;
-        QTest::newRow("only ready phones are listed") << "not_ready_devices.txt"
-                                                      << "daemon_started.err"
-                                                      << "" << QStringList{"0B201JEC203456|Pixel_5|1"} << 2;
-        QTest::newRow("no phone") << "no_devices.txt"
-                                  << "daemon_started.err"
-                                  << "" << QStringList{} << 1;
+            << "two_devices.txt" << none << QStringLiteral("GONE0001") << QStringList{a + "0", b + "0"} << 2;
+        QTest::newRow("only ready phones are listed")
+            << "not_ready_devices.txt" << QStringLiteral("daemon_started.err") << none
+            << QStringList{"0B201JEC203456|Pixel_5|1"} << 2;
+        QTest::newRow("no phone") << "no_devices.txt" << QStringLiteral("daemon_started.err") << none
+                                  << QStringList{} << 1;
     }
 
     void listing()
@@ -530,6 +525,29 @@ private slots:
         QVERIFY(recorder.deviceLists.isEmpty());
         QVERIFY(recorder.installs.isEmpty());
         QVERIFY(recorder.notices.size() <= 1); // at most the "waiting to start" notice
+    }
+
+    // The demo puts the stand-in on PATH without answer files: two ready phones, installs and starts work.
+    void standinForTheDemo()
+    {
+        QVERIFY(qEnvironmentVariableIsEmpty("ADB_STANDIN_DIR"));
+        QTemporaryDir packages;
+        const QString apk = packages.filePath(QStringLiteral("game.apk"));
+        QVERIFY(writeFile(apk, "apk"));
+        AdbThread bridge;
+        Recorder recorder(&bridge);
+        bridge.start();
+        bridge.checkDevices();
+        QTRY_COMPARE_WITH_TIMEOUT(recorder.usbStatus, QList<int>{2}, 10000);
+        QCOMPARE(entriesOf(recorder.deviceLists.first()),
+                 (QStringList{phoneA + "|SM_A525F|1", phoneB + "|Android_SDK_built_for_x86|0"}));
+
+        bridge.checkDeviceCanInstall(QStringLiteral("3"), apk, QStringLiteral("com.morvu.game"));
+        bridge.adbStartAndroidApp(QStringLiteral("3"), QStringLiteral("com.morvu.game"), QString());
+        QTRY_COMPARE_WITH_TIMEOUT(recorder.notices.size(), 2, 10000);
+        QCOMPARE(recorder.installs.size(), 1);
+        QCOMPARE(recorder.installs.first().status, 5);
+        QCOMPARE(recorder.notices.last().tips, QStringLiteral("qidongyouxi"));
     }
 
     // Without adb on the machine, requests end at once (the waits above are far below the bounds).
