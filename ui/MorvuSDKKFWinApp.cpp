@@ -374,6 +374,7 @@ void MorvuSDKKFWinApp::openForEmbeddedLogin(const JavascriptCallback::EmbeddedLo
 
 void MorvuSDKKFWinApp::activateFromSecondCopy()
 {
+    qDebug() << "activated by a second copy";
     show();
     showNormal();
     raise();
