@@ -18,7 +18,9 @@
 
 namespace {
 
-constexpr qint64 readChunk = 16384;
+// Bytes moved from the reply to the file per read: large enough that a fast local transfer costs few
+// calls, small enough to keep the limit's steps fine.
+constexpr qint64 readChunk = 256 * 1024;
 
 QString fileCannotOpen()
 {
@@ -58,7 +60,9 @@ bool DownloadThread::setUp(const QString &id, const QString &productId, const QS
     this->url = url;
     this->savePath = savePath;
     file = new QFile(savePath, this);
-    m_fileOpened = !savePath.isEmpty() && file->open(QIODevice::WriteOnly | QIODevice::Append);
+    // Unbuffered: every read chunk goes to the file in one call, without a second copy.
+    m_fileOpened =
+        !savePath.isEmpty() && file->open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered);
 
     this->installcmd = installcmd.isEmpty() ? platform::defaultInstallerLine(savePath) : installcmd;
     this->startcmd = startcmd;
@@ -96,10 +100,14 @@ void DownloadThread::start(QNetworkAccessManager *manager, BandwidthLimiter *lim
         return;
     m_manager = manager;
     m_limiter = limiter;
+    // A slow check of the time since the last byte, instead of restarting a timer for every chunk.
     m_stallTimer = new QTimer(this);
-    m_stallTimer->setSingleShot(true);
-    m_stallTimer->setInterval(m_timing.stallTimeoutMs);
-    connect(m_stallTimer, &QTimer::timeout, this, &DownloadThread::onStalled);
+    m_stallTimer->setInterval(qMax(20, m_timing.stallTimeoutMs / 5));
+    connect(m_stallTimer, &QTimer::timeout, this, [this] {
+        if (m_lastActivity.isValid() && m_lastActivity.elapsed() >= m_timing.stallTimeoutMs)
+            onStalled();
+    });
+    m_buffer.resize(int(readChunk));
     m_resumeTimer = new QTimer(this);
     m_resumeTimer->setSingleShot(true);
     connect(m_resumeTimer, &QTimer::timeout, this, &DownloadThread::pump);
@@ -146,6 +154,7 @@ void DownloadThread::issueRequest(bool withRange)
     connect(reply, &QNetworkReply::readyRead, this, &DownloadThread::slotReadyRead);
     connect(reply, &QNetworkReply::finished, this, &DownloadThread::replyFinished);
     connect(reply, &QNetworkReply::metaDataChanged, this, [this] { examineAnswer(); });
+    m_lastActivity.start();
     m_stallTimer->start();
 }
 
@@ -251,13 +260,13 @@ void DownloadThread::pump()
         return;
     if (!examineAnswer())
         return;
-    char buffer[readChunk];
+    char *buffer = m_buffer.data();
     while (reply && reply->bytesAvailable() > 0) {
         const qint64 wanted = qMin(readChunk, reply->bytesAvailable());
         const qint64 granted = m_limiter ? m_limiter->take(wanted) : wanted;
         if (granted <= 0) {
             scheduleResume(m_limiter ? m_limiter->msUntilAvailable() : 1);
-            m_stallTimer->start(); // held back by the limit, not by the network
+            m_lastActivity.start(); // held back by the limit, not by the network
             return;
         }
         const qint64 got = reply->read(buffer, granted);
@@ -268,7 +277,7 @@ void DownloadThread::pump()
             return;
         }
         m_bodyWritten += got;
-        m_stallTimer->start();
+        m_lastActivity.start();
     }
     if (m_replyDone && reply && reply->bytesAvailable() == 0)
         finishTransfer();
@@ -284,7 +293,7 @@ void DownloadThread::downloadProgressSlot(qlonglong rec, qlonglong all)
 {
     if (m_ended || m_outcome != Outcome::None || sender() != reply || !examineAnswer())
         return;
-    m_stallTimer->start();
+    m_lastActivity.start();
     const bool first = !progressSeen;
     progressSeen = true;
     const bool last = all > 0 && rec >= all;

@@ -120,6 +120,8 @@ private:
     qint64 m_expectedBody = -1; // bytes this answer announced (-1: unknown)
     qint64 m_bodyWritten = 0;   // bytes of this answer written to the file
     QTimer *m_stallTimer = nullptr;
+    QElapsedTimer m_lastActivity; // since the last byte arrived or was held back by the limit
+    QByteArray m_buffer;
     QTimer *m_resumeTimer = nullptr;
     QElapsedTimer m_lastProgress;
     bool m_progressSuppressed = false;

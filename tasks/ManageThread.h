@@ -191,5 +191,4 @@ private:
     mutable QMutex m_schedulerMutex;
     TaskScheduler *m_scheduler = nullptr;
     QList<std::function<void(TaskScheduler *)>> m_pendingJobs;
-    bool m_threadFinishedRunning = false;
 };
