@@ -5,7 +5,9 @@
 
 #include "tasks/TaskFormat.h"
 
+#include <QElapsedTimer>
 #include <QJsonArray>
+#include <QRegularExpression>
 
 namespace {
 
@@ -155,6 +157,37 @@ private slots:
         QCOMPARE(readLaunchRecord(record, &cwd).size(), 4);
         QCOMPARE(demo.requests().size(), requestsBefore);
         qunsetenv("DEMO_GAME_RECORD");
+    }
+
+    // At most one progress notice per interval, the first and the last always.
+    void progressNoticesAreCoalesced()
+    {
+        PipelineFixture::Options options;
+        options.timing.progressIntervalMs = 250;
+        PipelineFixture f(options);
+        const QString id = QStringLiteral("1001");
+        QVERIFY(demo.control({{QStringLiteral("throttle"), 800000}}));
+        QElapsedTimer clock;
+        clock.start();
+        f.createTask(id, demo.url(starV1));
+        QTRY_VERIFY_WITH_TIMEOUT(f.hasNotice(id, 2, QStringLiteral("zhunbeianzhuang")), 20000);
+        const double seconds = clock.elapsed() / 1000.0;
+        QList<Notice> progress;
+        for (const Notice &n : f.noticesOf(id))
+            if (n.status == 1 && n.downSizeRate.contains(QLatin1Char('/')))
+                progress.append(n);
+        QVERIFY(progress.size() >= 3);
+        QVERIFY2(progress.size() <= int(seconds / 0.25) + 2, qPrintable(QString::number(progress.size())));
+        QCOMPARE(progress.first().runRate, QStringLiteral("0.00"));
+        QVERIFY(progress.first().rate.toDouble() < 20);
+        QCOMPARE(progress.last().tips, QStringLiteral("jijiangwancheng"));
+        QCOMPARE(progress.last().rate, QStringLiteral("100.00"));
+        const QString total = QString::number(starSize / 1048576.0, 'f', 1) + QStringLiteral("MB");
+        QCOMPARE(progress.last().downSizeRate, total + QLatin1Char('/') + total);
+        // Speeds are megabytes per second with two decimals.
+        QVERIFY(QRegularExpression(QStringLiteral("^\\d+\\.\\d\\d$"))
+                    .match(progress.at(progress.size() / 2).runRate)
+                    .hasMatch());
     }
 
     void launchFailuresSayStartFailed_data()
