@@ -3,6 +3,8 @@
 #include "DemoService.h"
 #include "PipelineFixture.h"
 
+#include <QElapsedTimer>
+
 namespace {
 
 const QString starV1 = QStringLiteral("games/star-expedition-1.0.0.zip");
@@ -200,6 +202,49 @@ private slots:
         QCOMPARE(f.notices.first().status, status);
         QCOMPARE(f.notices.first().tips, tips);
         QVERIFY(!QFileInfo::exists(f.installDir(QStringLiteral("8"))));
+    }
+
+    // The archiver is what ends in these rows: it cannot be found, or it still runs when the launcher
+    // closes. Either way the notice says the extraction failed and the package stays for a later try.
+    void archiverThatDoesNotFinishItsWork_data()
+    {
+        QTest::addColumn<QByteArray>("fakeArchiver");
+        QTest::newRow("archiver missing") << QByteArray();
+        QTest::newRow("archiver killed when the launcher closes")
+            << QByteArray("#!/bin/sh\nprintf '1 file, 100 bytes\\n'\nexec /bin/sleep 60\n");
+    }
+
+    void archiverThatDoesNotFinishItsWork()
+    {
+        QFETCH(QByteArray, fakeArchiver);
+        QTemporaryDir bin;
+        if (!fakeArchiver.isEmpty()) {
+            QFile tool(bin.filePath(QStringLiteral("7z")));
+            QVERIFY(tool.open(QIODevice::WriteOnly));
+            tool.write(fakeArchiver);
+            tool.close();
+            QVERIFY(tool.setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+        }
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", QFile::encodeName(bin.path()));
+        PipelineFixture f;
+        const QString id = QStringLiteral("1001");
+        f.createTask(id, demo.url(starV1));
+        QTRY_VERIFY_WITH_TIMEOUT(f.hasNotice(id, 7, QStringLiteral("kaishijiaye__")), 30000);
+        QElapsedTimer clock;
+        clock.start();
+        if (!fakeArchiver.isEmpty()) {
+            QTest::qWait(300);
+            QVERIFY(!f.hasNotice(id, 9, QString()));
+            f.thread->wantManageThreadQuit();
+            QTRY_VERIFY_WITH_TIMEOUT(f.thread->isFinished(), 10000);
+        }
+        qputenv("PATH", path);
+        QTRY_VERIFY(f.hasNotice(id, 9, QStringLiteral("jieyashibai")));
+        QCOMPARE(f.noticesOf(id).last().downSizeRate, QStringLiteral("qingguanbiyouxichongxinjieya"));
+        QVERIFY(clock.elapsed() < 10000);
+        QCOMPARE(f.status(id), QStringLiteral("2"));
+        QVERIFY(QFileInfo::exists(f.task(id).value(QStringLiteral("savePath"))));
     }
 
     void gameFoundOnDiskIsStoredInstalled()
