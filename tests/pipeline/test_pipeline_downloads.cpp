@@ -450,6 +450,47 @@ private slots:
         QVERIFY(!f.store->hasTask(id));
     }
 
+    // Removing the download list entry stores 6 at once; the aborted transfer then reports like a pause.
+    void deleteDownLoadTaskDuringADownload()
+    {
+        PipelineFixture f;
+        const QString id = QStringLiteral("1001");
+        QVERIFY(demo.control({{QStringLiteral("throttle"), 200000}}));
+        f.createTask(id, demo.url(starV1));
+        QTRY_VERIFY_WITH_TIMEOUT(f.packageBytes(id) > 0, 10000);
+        const int before = f.notices.size();
+        f.thread->deleteDownLoadTask(id);
+        QCOMPARE(f.notices.at(before).status, 6);
+        QCOMPARE(f.notices.at(before).tips, QStringLiteral("kaishixiazai"));
+        QTRY_VERIFY(f.thread->runningProducts().isEmpty());
+        QTRY_COMPARE(f.noticesOf(id).last().tips, QStringLiteral("yizanting"));
+        QCOMPARE(f.status(id), QStringLiteral("4"));
+        QCOMPARE(f.task(id).value(QStringLiteral("downSize")), QString::number(f.packageBytes(id)));
+    }
+
+    void libraryCommands()
+    {
+        PipelineFixture f;
+        f.thread->addGameToMy(QStringLiteral("11"), QStringLiteral("A"), QStringLiteral("http://x/a.zip"),
+                              QString(), QString(), QString(), QStringLiteral("0"), QString());
+        f.thread->addGameToMy(QStringLiteral("12"), QStringLiteral("B"),
+                              QStringLiteral("itms-services://?action=download-manifest"), QString(),
+                              QString(), QString(), QStringLiteral("0"), QString());
+        QCOMPARE(f.status(QStringLiteral("11")), QStringLiteral("6"));
+        QCOMPARE(f.status(QStringLiteral("12")), QStringLiteral("11"));
+        // A known product stays as it is.
+        f.thread->addGameToMy(QStringLiteral("12"), QStringLiteral("B"), QStringLiteral("http://x/b.zip"),
+                              QString(), QString(), QString(), QStringLiteral("0"), QString());
+        QCOMPARE(f.status(QStringLiteral("12")), QStringLiteral("11"));
+        f.thread->pauseTask(QStringLiteral("11")); // nothing runs: nothing changes
+        QCOMPARE(f.status(QStringLiteral("11")), QStringLiteral("6"));
+        f.writeFile(QStringLiteral("Data/download/games/11/keep.zip"), "bytes");
+        f.thread->deleteMyGame(QStringLiteral("11"));
+        QVERIFY(!f.store->hasTask(QStringLiteral("11")));
+        QVERIFY(QFileInfo::exists(f.productDir(QStringLiteral("11")) + QStringLiteral("/keep.zip")));
+        QVERIFY(f.notices.isEmpty());
+    }
+
     void lowDiskSpace_data()
     {
         QTest::addColumn<double>("freeFactor");
