@@ -98,7 +98,7 @@ void throughput()
     DemoService demo;
     // BENCH_DEMO_DATA reuses packages built by an earlier run.
     demo.setDataDir(qEnvironmentVariableIsSet("BENCH_DEMO_DATA") ? qEnvironmentVariable("BENCH_DEMO_DATA")
-                                                                  : data.path());
+                                                                 : data.path());
     out << "throughput: preparing a package of " << bigSize << " bytes ..." << Qt::endl;
     QString why;
     if (!demo.start(bigSize, &why)) {
