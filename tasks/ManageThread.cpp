@@ -12,6 +12,7 @@
 #include "tasks/TaskTips.h"
 
 #include <QDebug>
+#include <QDir>
 #include <QFileInfo>
 #include <QNetworkReply>
 #include <QRegularExpression>
@@ -119,6 +120,20 @@ QString ManageThread::productDir(const QString &productId) const
 QString ManageThread::installDirFor(const QString &productId) const
 {
     return tasks::resolveInstallDir(productId, m_api->userSelectInstallPath());
+}
+
+void ManageThread::clearInstallDir(const QString &productId, const QString &installDir) const
+{
+    // A user-selected install directory is one folder shared by every game and whatever else the user keeps
+    // there; removing it would destroy all of that. Only the game's own directory under the product
+    // directory is emptied; elsewhere the archiver overwrites the game's files in place.
+    const QString ownDir = productDir(productId);
+    const QString cleanInstallDir = QDir::cleanPath(installDir);
+    if (ownDir.isEmpty() || !cleanInstallDir.startsWith(QDir::cleanPath(ownDir) + QLatin1Char('/'))) {
+        qDebug() << "keep install directory outside the product directory" << installDir;
+        return;
+    }
+    tasks::removeDirRecursively(installDir);
 }
 
 // ---- the manager thread -------------------------------------------------------------------------------

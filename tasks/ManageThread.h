@@ -169,6 +169,9 @@ private:
 
     QString productDir(const QString &productId) const;
     QString installDirFor(const QString &productId) const;
+    // Empties a game's install directory before it is extracted again; see the source for why a
+    // user-selected directory is left alone.
+    void clearInstallDir(const QString &productId, const QString &installDir) const;
 
     QApi *const m_api;
     TaskManager *const m_store;

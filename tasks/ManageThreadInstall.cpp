@@ -196,7 +196,7 @@ void ManageThread::updateGame(QString productId, QString url, QString versionNo,
         qDebug() << "prepare to unzip ,now target versionNo :" << versionNo
                  << " == nowBaseVersionNo :" << base;
         if (versionNo != base) {
-            tasks::removeDirRecursively(installDir);
+            clearInstallDir(productId, installDir);
             QString packageDir = installDir;
             packageDir.remove(QStringLiteral("/install"));
             const QFileInfoList packages =
@@ -232,7 +232,7 @@ void ManageThread::applyDiffPatch(const QString &productId, const QString &patch
     notice(productId, tasks::Installing, tip(tasks::tips::StartExtracting), QStringLiteral("100"),
            QStringLiteral("-"), true, tip(tasks::tips::ExtractingPleaseWait));
     m_api->killGameProcesses();
-    tasks::removeDirRecursively(installDir);
+    clearInstallDir(productId, installDir);
 
     const QString to = task.contains(QStringLiteral("updateToVersion"))
                            ? task.value(QStringLiteral("updateToVersion"))

@@ -146,7 +146,7 @@ void ManageThread::checkLocalGameResource(QString productId, QString productName
         if (isInstalling(productId))
             return;
         const QString kept = m_store->zipPath(productId, versionNo);
-        tasks::removeDirRecursively(installDir);
+        clearInstallDir(productId, installDir);
         unzipPackage(productId, kept);
         return;
     }

@@ -137,6 +137,28 @@ private slots:
         QVERIFY(demo.requests().size() > requests);
     }
 
+    void repairInAUserSelectedFolderKeepsWhatElseIsThere()
+    {
+        PipelineFixture f;
+        const QString id = QStringLiteral("1001");
+        const QString folder = f.appDir + QStringLiteral("/my-games");
+        f.writeFile(QStringLiteral("my-games/other-game/save.dat"), "the user's own files");
+        f.api->setSystemConfValue(QStringLiteral("userSelectInstallPath"),
+                                  QString::fromLatin1(folder.toUtf8().toBase64()));
+        installVersionOne(f);
+        QVERIFY(QFileInfo::exists(folder + QStringLiteral("/bin/game.exe")));
+        QFile::remove(folder + QStringLiteral("/bin/game.exe"));
+
+        f.thread->checkLocalGameResource(
+            id, QStringLiteral("Game"), demo.url(starV1), QStringLiteral("APP_PATH/bin/game.exe"), QString(),
+            QString(), QStringLiteral("0"), QString(), QStringLiteral("1"), QStringLiteral("1.0.0"));
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(folder + QStringLiteral("/bin/game.exe")), 20000);
+        QTRY_COMPARE(f.status(id), QStringLiteral("5"));
+        // The folder is shared: the repair extracts over it and removes nothing else.
+        QCOMPARE(readAll(folder + QStringLiteral("/other-game/save.dat")),
+                 QByteArray("the user's own files"));
+    }
+
     void installerProgramRunsQuietlyAndEndsInstalled()
     {
         PipelineFixture f;
