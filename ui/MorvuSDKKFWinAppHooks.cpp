@@ -1,24 +1,100 @@
-// The main window's side of the tray icon, the H5 game windows, the About window and the launcher
-// self-update. The windows themselves are separate classes; until they exist these pieces do the least
-// that keeps the main window whole (no tray icon, no game window, no About window, no download).
+// The main window's side of the tray icon, the message sound, the H5 game windows, the About window and
+// the launcher self-update. The windows and the download are classes of their own.
 #include "ui/MorvuSDKKFWinApp.h"
 
 #include "bridge/JsCall.h"
 #include "core/QApi.h"
 #include "core/SystemConf.h"
 #include "platform/gui/WindowSystem.h"
+#include "ui/AboutMe.h"
 #include "ui/CWebPage.h"
 #include "ui/DialogPage.h"
+#include "ui/LauncherUpdate.h"
+#include "ui/MessageSound.h"
+#include "ui/PageBridge.h"
+#include "ui/PlayGame.h"
 
 #include <QAction>
 #include <QDebug>
 #include <QIcon>
+#include <QMenu>
 #include <QNetworkReply>
+#include <QPainterPath>
+#include <QPointer>
+#include <QRegion>
 #include <QTimer>
+
+namespace {
+
+const char TrayIconPath[] = ":/images/icon.ico";
+// The off phase of the blinking: a file in the working directory; without it the tray shows nothing.
+const char BlinkOffIconPath[] = "image/null.png";
+// Set on the tray icon while the blinking left it in the off phase.
+const char BlinkOffProperty[] = "blinkOff";
+
+QIcon trayIconImage()
+{
+    return QIcon(QString::fromLatin1(TrayIconPath));
+}
+
+// The window's one helper of a kind, created on first use.
+template <typename Helper, typename... Args> Helper *helperOf(QObject *window, Args... args)
+{
+    if (auto *helper = window->findChild<Helper *>(QString(), Qt::FindDirectChildrenOnly))
+        return helper;
+    return new Helper(args...);
+}
+
+} // namespace
 
 void MorvuSDKKFWinApp::createTrayIcon()
 {
-    // The tray icon and its menu are built by the tray piece; nothing to do while it is absent.
+    if (trayIcon)
+        return;
+    trayIcon = new QSystemTrayIcon(this);
+    trayIcon->setIcon(trayIconImage());
+    trayIcon->setToolTip(windowTitle());
+
+    // The menu has no parent (a tray menu is a window of its own); it goes with the tray icon.
+    auto *menu = new QMenu;
+    menu->setObjectName(QStringLiteral("notfiyMenu"));
+    menu->setStyleSheet(QStringLiteral("QMenu#notfiyMenu{border-radius: 2px;border: 1px solid "
+                                       "#c8c8c8;padding:2px;}QMenu::item{ height:30px}"));
+    connect(trayIcon, &QObject::destroyed, menu, [menu] { delete menu; });
+
+    auto *exitAction = new QAction(tr("exit"), menu);
+    connect(exitAction, &QAction::triggered, this, &MorvuSDKKFWinApp::menutCloseApplication);
+    auto *accountAction = new QAction(QIcon(QStringLiteral(":/images/Resources/images/Sign-out.png")),
+                                      tr("changeAccount"), menu);
+    connect(accountAction, &QAction::triggered, this, qOverload<bool>(&MorvuSDKKFWinApp::changeAccountSlot));
+    soundAction = new QAction(menu);
+    const QString useSound = QApi::instance()->getSystemConf(QStringLiteral("useSound"), QStringLiteral("1"));
+    soundAction->setText(useSound == QLatin1String("0") ? tr("openSound") : tr("closeSound"));
+    connect(soundAction, &QAction::triggered, this, &MorvuSDKKFWinApp::closeSoundButtonSlot);
+
+    menu->addAction(accountAction);
+    menu->addSeparator();
+    menu->addAction(soundAction);
+    menu->addSeparator();
+    menu->addAction(exitAction);
+
+    trayIcon->setContextMenu(menu);
+    connect(trayIcon, &QSystemTrayIcon::activated, this, &MorvuSDKKFWinApp::iconIsActived);
+
+    QPainterPath corners;
+    corners.addRoundedRect(QRectF(QPointF(0, 0), QSizeF(menu->sizeHint())), 2, 2);
+    menu->setMask(QRegion(corners.toFillPolygon().toPolygon()));
+
+    trayIcon->setVisible(true);
+
+    // A message shown as a notification is heard as well: the chime follows the storefront's bridge,
+    // which is made anew after every load.
+    auto *sound = helperOf<MessageSound>(this, this);
+    connect(sound, &MessageSound::notificationShown, this, &MorvuSDKKFWinApp::playMessageSound,
+            Qt::UniqueConnection);
+    sound->follow(pageBridge->current());
+    connect(mainWebView, &QWebEngineView::loadFinished, sound,
+            [this, sound] { sound->follow(pageBridge->current()); });
 }
 
 void MorvuSDKKFWinApp::removeTrayIcon()
@@ -28,6 +104,7 @@ void MorvuSDKKFWinApp::removeTrayIcon()
     trayIcon->setVisible(false);
     trayIcon->deleteLater();
     trayIcon = nullptr;
+    soundAction = nullptr;
 }
 
 void MorvuSDKKFWinApp::iconIsActived(QSystemTrayIcon::ActivationReason reason)
@@ -53,9 +130,16 @@ void MorvuSDKKFWinApp::checkTaskIcon()
         qDebug() << "saveWindowSize";
         saveWindowSize(lastWidth, lastHeight);
     }
-    if (unreadCount > 0 && !isVisible() && trayIcon) {
-        trayIcon->setIcon(blinkCounter % 2 ? QIcon(QStringLiteral("image/null.png"))
-                                           : QIcon(QStringLiteral(":/images/icon.ico")));
+    if (!trayIcon)
+        return;
+    if (unreadCount > 0 && !isVisible()) {
+        const bool off = blinkCounter % 2;
+        trayIcon->setIcon(off ? QIcon(QString::fromLatin1(BlinkOffIconPath)) : trayIconImage());
+        trayIcon->setProperty(BlinkOffProperty, off);
+    } else if (trayIcon->property(BlinkOffProperty).toBool()) {
+        // The window came back by another way than the tray: the icon must not stay in its off phase.
+        trayIcon->setIcon(trayIconImage());
+        trayIcon->setProperty(BlinkOffProperty, false);
     }
 }
 
@@ -74,7 +158,7 @@ void MorvuSDKKFWinApp::menutCloseApplication(bool)
 
 void MorvuSDKKFWinApp::playMessageSound()
 {
-    // The message sound belongs to the tray piece.
+    helperOf<MessageSound>(this, this)->play();
 }
 
 void MorvuSDKKFWinApp::systemConfHasUpate()
@@ -91,22 +175,39 @@ void MorvuSDKKFWinApp::flashMainWindow()
 }
 
 CFramelessWindow *MorvuSDKKFWinApp::createGameWindow(const QString &address, const QString &productId,
-                                                     const QString &, const QString &)
+                                                     const QString &productName, const QString &logo)
 {
-    qDebug() << "no game window for" << productId << address;
-    return nullptr;
+    auto *game = new PlayGame;
+    game->loadGameUrl(address);
+    game->setAttribute(Qt::WA_DeleteOnClose);
+    game->setGameInfo(uid, username, nickName, avatarUrl, logo, productId, productName,
+                      QApi::instance()->productCode, authToken, ptToken);
+    connect(game, &PlayGame::closePlayGamePage, this, &MorvuSDKKFWinApp::closePlayGamePage);
+    return game;
 }
 
 void MorvuSDKKFWinApp::showAboutDialog()
 {
-    qDebug() << "no About window";
+    if (!aboutMe)
+        aboutMe = new AboutMe;
+    aboutMe->setUserContext(uid, QApi::instance()->productCode, authToken);
+    aboutMe->centerOnScreen();
+    aboutMe->fadeIn(200);
 }
 
-void MorvuSDKKFWinApp::releaseAboutDialog() {}
-
-void MorvuSDKKFWinApp::updateLauncher(const QString &url, const QString &)
+void MorvuSDKKFWinApp::releaseAboutDialog()
 {
-    qDebug() << "no self-update for" << url;
+    if (aboutMe)
+        aboutMe->deleteLater();
+    aboutMe = nullptr;
 }
 
-void MorvuSDKKFWinApp::downLoadMainExtFinished() {}
+void MorvuSDKKFWinApp::updateLauncher(const QString &url, const QString &md5)
+{
+    helperOf<LauncherUpdate>(this, this)->start(url, md5);
+}
+
+void MorvuSDKKFWinApp::downLoadMainExtFinished()
+{
+    // The download helper closes and releases its reply itself.
+}
