@@ -59,6 +59,20 @@ void CWebViewObject::Webview_mainWebView_titleChanged(QString title)
     if (!title.contains(CWebPage::realNameMarker()) || !view)
         return;
     view->hide();
+    // The title is known before the page's scripts have run; its result is asked for once it has loaded.
+    if (loading) {
+        connect(view, &QWebEngineView::loadFinished, this, &CWebViewObject::askRealNameResult,
+                Qt::UniqueConnection);
+        return;
+    }
+    askRealNameResult();
+}
+
+void CWebViewObject::askRealNameResult()
+{
+    if (resultAsked || !view)
+        return;
+    resultAsked = true;
     QPointer<CWebViewObject> self(this);
     QPointer<QWebEngineView> popup(view);
     view->page()->runJavaScript(QStringLiteral("getUserInfo()"), [self, popup](const QVariant &result) {
@@ -129,6 +143,8 @@ QWebEngineView *CWebPage::createWindow(QWebEnginePage::WebWindowType)
 
     connect(popup, &QWebEngineView::urlChanged, watcher, &CWebViewObject::Webview_mainWebView_urlChanged);
     connect(popup, &QWebEngineView::titleChanged, watcher, &CWebViewObject::Webview_mainWebView_titleChanged);
+    connect(popup, &QWebEngineView::loadStarted, watcher, [watcher] { watcher->loading = true; });
+    connect(popup, &QWebEngineView::loadFinished, watcher, [watcher] { watcher->loading = false; });
     connect(watcher, &CWebViewObject::loginSuccess, this, &CWebPage::recloginSuccess);
     connect(watcher, &CWebViewObject::showRealName, this, &CWebPage::recShowRealName);
     connect(watcher, &CWebViewObject::removeTab, this, &CWebPage::removeTab);

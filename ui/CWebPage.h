@@ -18,6 +18,8 @@ public:
 
     QWebEngineView *view;
     int id;
+    // The popup's page is still loading (its scripts may not have run yet).
+    bool loading = true;
 
 signals:
     void loginSuccess(QString s1, QString s2, QString s3, QString s4);
@@ -27,6 +29,10 @@ signals:
 public slots:
     void Webview_mainWebView_urlChanged(QUrl url);
     void Webview_mainWebView_titleChanged(QString title);
+
+private:
+    void askRealNameResult();
+    bool resultAsked = false;
 };
 
 // The web view of every page window. A page that opens a new window gets a popup view of this class,
