@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QFileInfo>
 #include <QUrl>
 #include <QWidget>
 #include <QWindow>
@@ -50,6 +51,13 @@ bool isForegroundWindow(QWidget *widget)
 bool openUrlInBrowser(const QUrl &url)
 {
     return QDesktopServices::openUrl(url);
+}
+
+bool showInFileManager(const QString &path)
+{
+    const QFileInfo info(path);
+    const QString folder = info.isDir() ? info.absoluteFilePath() : info.absolutePath();
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
 }
 
 } // namespace platform

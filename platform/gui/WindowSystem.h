@@ -2,6 +2,7 @@
 
 #include <Qt>
 
+class QString;
 class QUrl;
 class QWidget;
 
@@ -23,5 +24,9 @@ bool isForegroundWindow(QWidget *widget);
 
 // Opens url in the user's browser. Returns whether a handler accepted it.
 bool openUrlInBrowser(const QUrl &url);
+
+// Shows a file in the user's file manager: the folder that holds it, or the folder itself when path is
+// a directory.
+bool showInFileManager(const QString &path);
 
 } // namespace platform
