@@ -89,8 +89,8 @@ MorvuSDKKFWinApp::~MorvuSDKKFWinApp()
         if (!manageThread->wait(65000))
             qWarning("task manager thread did not finish");
     }
-    if (loginDialog)
-        delete loginDialog;
+    delete loginDialog;
+    delete waitScreen;
 }
 
 void MorvuSDKKFWinApp::buildForm()
@@ -320,6 +320,7 @@ void MorvuSDKKFWinApp::JS_mainPageLoadSuccess(QString)
         fadeIn(intervals::MainWindowFadeInMs);
         activateWindow();
         firstShowPending = false;
+        qDebug() << "storefront revealed";
         if (loadTimeoutTimer)
             loadTimeoutTimer->stop();
         createTrayIcon();
@@ -362,7 +363,6 @@ void MorvuSDKKFWinApp::Contols_miniButton_clicked()
 void MorvuSDKKFWinApp::openForEmbeddedLogin(const JavascriptCallback::EmbeddedLogin &login, LoginPage *owner)
 {
     auto *window = new MorvuSDKKFWinApp;
-    window->setAttribute(Qt::WA_DeleteOnClose, false);
     window->loginPageWindow = owner;
     // The saved login and the window keep the access token; the ptToken has its own field.
     window->setUserInfo(login.uid, login.username, login.nickName, login.avatarUrl, login.authToken);

@@ -36,7 +36,9 @@ class DemoService
 public:
     ~DemoService() { stop(); }
 
-    bool start(qint64 bigSize = 8 * 1024 * 1024)
+    // dataDir keeps the built packages between runs; one directory per package size.
+    bool start(qint64 bigSize = 8 * 1024 * 1024,
+               const QString &dataDir = QStringLiteral(LAUNCHER_BINARY_DIR "/demo-data"))
     {
         m_process.setProcessChannelMode(QProcess::SeparateChannels);
         m_process.setReadChannel(QProcess::StandardOutput);

@@ -3,6 +3,7 @@
 #include "MainWindowTestSupport.h"
 
 #include "Resources/ResourceInit.h"
+#include "bridge/JavascriptCallback.h"
 #include "core/QApi.h"
 #include "core/SystemConf.h"
 #include "store/TaskManager.h"
@@ -14,6 +15,7 @@
 #include <QDir>
 #include <QSignalSpy>
 #include <QTranslator>
+#include <QWebChannel>
 
 using namespace mwtest;
 
@@ -81,6 +83,24 @@ private slots:
         // Without a translation every text is its key.
         QCOMPARE(runJs(web(), QStringLiteral("lang.soundSetting")).toString(),
                  QStringLiteral("soundSetting"));
+    }
+
+    // Each load gets a fresh bridge object and channel; those of the load before are released.
+    void earlierBridgesAreReleased()
+    {
+        QPointer<JavascriptCallback> first = m_page->bridge;
+        QPointer<QWebChannel> firstChannel = m_page->channel;
+        QVERIFY(first && firstChannel);
+        QSignalSpy loaded(m_page->webView(), &QWebEngineView::loadFinished);
+        m_page->webView()->reload();
+        QVERIFY(loaded.wait(20000));
+        QTRY_VERIFY(!first && !firstChannel);
+        QVERIFY(m_page->bridge && m_page->channel);
+        QVERIFY(
+            waitForJs(web(), QStringLiteral("window.systemConf && typeof window.doAction === 'function'")));
+        QSignalSpy about(m_page, &DialogPage::openAbountMe);
+        runJs(web(), QStringLiteral("doAction('openAboutme', {})"));
+        QTRY_COMPARE(about.count(), 1);
     }
 
     void actionsBecomeSignals_data()
