@@ -82,6 +82,10 @@ MorvuSDKKFWinApp::~MorvuSDKKFWinApp()
     qDebug() << "__destory";
     releaseDialogPages();
     releaseAboutDialog();
+    // Game windows live only as long as the window that opened them.
+    for (const QPointer<CFramelessWindow> &game : qAsConst(playGames))
+        delete game.data();
+    playGames.clear();
     if (manageThread && manageThread->isRunning()) {
         // Normally the exit path has waited for the thread already; a window destroyed without it must
         // still not destroy a running thread.

@@ -8,6 +8,7 @@
 #include "store/TaskManager.h"
 #include "tasks/ManageThread.h"
 #include "ui/CWebPage.h"
+#include "ui/DialogPage.h"
 #include "ui/LoginWait.h"
 #include "ui/MorvuSDKKFWinApp.h"
 
@@ -108,6 +109,11 @@ private slots:
         QVERIFY2(QFileInfo::exists(installed), qPrintable(installed));
         QCOMPARE(TaskManager::instance()->getTask(QStringLiteral("1001")).value(QStringLiteral("nowStatus")),
                  QStringLiteral("5"));
+
+        // The download box heard the same notices: it lists the game.
+        QWebEnginePage *box = m_window->downloadBox()->webView()->page();
+        QVERIFY(
+            waitForJs(box, QStringLiteral("document.getElementsByClassName('downStatus_1001').length > 0")));
 
         // The installed game starts with the launcher's arguments.
         QTest::qWait(1100); // the page accepts one click per second

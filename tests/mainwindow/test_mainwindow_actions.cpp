@@ -221,9 +221,12 @@ private slots:
             << QStringList{"9001", ""} << false;
         QTest::newRow("openH5Game adds the game as platform 3")
             << "openH5Game"
-            << "{productId:'1005',productName:'Star',url:'http://127.0.0.1:9/h5',logo:'L',platform:'3'}"
+            << "{productId:'1005',productName:'Star',url:'http://127.0.0.1:9/h5',logo:'http://127.0.0.1:9/"
+               "L.png',platform:'3'}"
             << QByteArray("addGameToMy(QString,QString,QString,QString,QString,QString,QString,QString)")
-            << QStringList{"1005", "Star", "http://127.0.0.1:9/h5", "", "", "L", "3", ""} << false;
+            << QStringList{"1005", "Star", "http://127.0.0.1:9/h5", "", "", "http://127.0.0.1:9/L.png",
+                           "3",    ""}
+            << false;
         QTest::newRow("checkDevices") << "checkDevices"
                                       << "{}" << QByteArray("checkDevices()") << QStringList{} << false;
         QTest::newRow("runJavascript")
@@ -370,7 +373,7 @@ private slots:
         // A directory with the game: an installed task for that directory.
         doAction(QStringLiteral("selectInstallPath"),
                  QStringLiteral("{startcmd:'APP_PATH/bin/game.exe',productId:'9100',productName:'N',url:'u',"
-                                "installcmd:'',logo:'l',platform:'0',package:''}"));
+                                "installcmd:'',logo:'',platform:'0',package:''}"));
         QTRY_COMPARE(created.count(), 1);
         QCOMPARE(created.at(0).at(0).toString(), QStringLiteral("9100"));
         QCOMPARE(created.at(0).at(3).toString(), QStringLiteral("APP_PATH/bin/game.exe"));
@@ -413,6 +416,10 @@ private slots:
                                            << QStringList{"stopAutoUpdate"} << QList<QStringList>{{}};
         QTest::newRow("disk space warning without translation")
             << QByteArray("spaceWarnOnlyTips") << QVariantList{"1001"}
+            << QStringList{"layer.msg", "setLastClick", "stopAutoUpdateNoTips"}
+            << QList<QStringList>{{QString::fromUtf8("您的磁盘空间不足，请清理"), "{\"icon\":2}"}, {"2"}, {}};
+        QTest::newRow("disk space warning during a download")
+            << QByteArray("spaceWarn") << QVariantList{"1001"}
             << QStringList{"layer.msg", "setLastClick", "stopAutoUpdateNoTips"}
             << QList<QStringList>{{QString::fromUtf8("您的磁盘空间不足，请清理"), "{\"icon\":2}"}, {"2"}, {}};
         QTest::newRow("unread messages") << QByteArray("clearUnreadMessage") << QVariantList{}

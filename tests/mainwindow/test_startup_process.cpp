@@ -239,6 +239,26 @@ private slots:
         }
     }
 
+    // The texts come from the translation shipped beside the program, in the configured language.
+    void translatedTexts_data()
+    {
+        QTest::addColumn<QString>("lang");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("English") << "us"
+                                 << "loadRate \"Loading pictures\"";
+        QTest::newRow("Chinese") << "zh" << QString::fromUtf8("loadRate \"正在加载图片\"");
+    }
+
+    void translatedTexts()
+    {
+        QFETCH(QString, lang);
+        QFETCH(QString, text);
+        LauncherRun run(newAppDir(QStringLiteral("\"lang\": \"") + lang + QStringLiteral("\"")));
+        run.start();
+        QVERIFY2(run.waitForLog(QStringLiteral("storefront revealed")), qPrintable(run.log()));
+        QVERIFY2(run.log().contains(text), qPrintable(run.log()));
+    }
+
     // A saved login is applied at the next start: its token goes into the storefront address.
     void savedLoginAppliedAtStart_data()
     {
