@@ -5,6 +5,7 @@
 #include "bridge/JsCall.h"
 #include "core/QApi.h"
 #include "credentials/SavedLogin.h"
+#include "devices/AdbThread.h"
 #include "platform/ApplicationDir.h"
 #include "tasks/ManageThread.h"
 #include "ui/CWebEnginePage.h"
@@ -74,6 +75,10 @@ MorvuSDKKFWinApp::MorvuSDKKFWinApp() : CFramelessWindow(nullptr)
     manageThread->setAuthToken(authToken);
     manageThread->start(QThread::InheritPriority);
 
+    adbThread = new AdbThread(this);
+    wireDeviceBridge();
+    adbThread->start(QThread::InheritPriority);
+
     connect(api, &QApi::systemConfHasUpate, this, &MorvuSDKKFWinApp::systemConfHasUpate);
 }
 
@@ -93,6 +98,9 @@ MorvuSDKKFWinApp::~MorvuSDKKFWinApp()
         if (!manageThread->wait(65000))
             qWarning("task manager thread did not finish");
     }
+    // The bridge's own destructor asks its thread to quit and waits for it.
+    delete adbThread;
+    adbThread = nullptr;
     delete loginDialog;
     delete waitScreen;
 }
@@ -170,6 +178,22 @@ void MorvuSDKKFWinApp::wireTaskManager()
     connect(tasks, &ManageThread::updateLocalProductStatus, this,
             &MorvuSDKKFWinApp::updateLocalProductStatus);
     connect(tasks, &ManageThread::clearAutoUpdateKey, this, &MorvuSDKKFWinApp::clearAutoUpdateKey);
+}
+
+void MorvuSDKKFWinApp::wireDeviceBridge()
+{
+    AdbThread *adb = adbThread;
+    connect(this, &MorvuSDKKFWinApp::checkDevices, adb, &AdbThread::checkDevices);
+    connect(this, &MorvuSDKKFWinApp::changeDefaultDevice, adb, &AdbThread::changeDefaultDevice);
+    connect(this, &MorvuSDKKFWinApp::adbStartAndroidApp, adb, &AdbThread::adbStartAndroidApp);
+    connect(this, &MorvuSDKKFWinApp::wantAdbThreadQuit, adb, &AdbThread::wantAdbThreadQuit);
+    connect(adb, &AdbThread::changeUSBStatus, this, &MorvuSDKKFWinApp::changeUSBStatus);
+    connect(adb, &AdbThread::getUSBdevices, this, &MorvuSDKKFWinApp::setUSBdevices);
+    connect(adb, &AdbThread::choseDefaultDevice, this, &MorvuSDKKFWinApp::choseDefaultDevice);
+    connect(adb, &AdbThread::updateDownloadTaskStatus, this, &MorvuSDKKFWinApp::changeDownload_status);
+    connect(manageThread, &ManageThread::checkDeviceCanInstall, adb, &AdbThread::checkDeviceCanInstall);
+    connect(adb, &AdbThread::installStatus, manageThread, &ManageThread::changeInstallStatus);
+    connect(adb, &QThread::finished, this, &MorvuSDKKFWinApp::adbThreadHasFinished);
 }
 
 void MorvuSDKKFWinApp::wireDialogPage(DialogPage *page)
@@ -495,14 +519,26 @@ void MorvuSDKKFWinApp::closeApplication(bool force)
     if (waitScreen)
         waitScreen->hide();
 
-    if (manageThread) {
-        if (manageThread->isRunning()) {
-            qDebug() << "manageThread has run , need quit";
-            emit wantManageThreadQuit();
-            hide();
-            return;
-        }
+    // Both worker threads are asked to quit; the process leaves when the last of them has finished.
+    bool waiting = false;
+    if (manageThread && manageThread->isRunning()) {
+        qDebug() << "manageThread has run , need quit";
+        emit wantManageThreadQuit();
+        waiting = true;
+    } else {
         qDebug() << "manageThread has end ,no need quit";
+        manageThreadFinished = true;
+    }
+    if (adbThread && adbThread->isRunning()) {
+        qDebug() << "adbThread has run , need quit";
+        emit wantAdbThreadQuit();
+        waiting = true;
+    } else {
+        adbThreadFinished = true;
+    }
+    if (waiting) {
+        hide();
+        return;
     }
     QCoreApplication::exit(0);
 }
@@ -511,6 +547,21 @@ void MorvuSDKKFWinApp::manageThreadHasFinished()
 {
     qDebug() << "manageThread has finished , quit application";
     manageThreadFinished = true;
+    exitWhenThreadsFinished();
+}
+
+void MorvuSDKKFWinApp::adbThreadHasFinished()
+{
+    qDebug() << "adbThread has finished";
+    adbThreadFinished = true;
+    exitWhenThreadsFinished();
+}
+
+void MorvuSDKKFWinApp::exitWhenThreadsFinished()
+{
+    // A thread that has not finished yet reports later and arrives here again.
+    if (!manageThreadFinished || !adbThreadFinished)
+        return;
     if (exitStarted)
         return;
     exitStarted = true;
@@ -518,8 +569,6 @@ void MorvuSDKKFWinApp::manageThreadHasFinished()
     QCoreApplication::processEvents();
     QCoreApplication::exit(0);
 }
-
-void MorvuSDKKFWinApp::adbThreadHasFinished() {}
 
 void MorvuSDKKFWinApp::resizeEvent(QResizeEvent *event)
 {

@@ -10,6 +10,7 @@
 #include <QSystemTrayIcon>
 
 class AboutMe;
+class AdbThread;
 class CWebPage;
 class LoginDialog;
 class LoginPage;
@@ -17,14 +18,12 @@ class LoginWait;
 class ManageThread;
 class PageBridge;
 class QAction;
-class QNetworkAccessManager;
-class QNetworkReply;
 class QTimer;
 
 // The launcher's main window: a fixed-size frameless window whose whole client area is the operator's
-// storefront page. It owns the task manager thread, the login dialog, the settings, download and message
-// pages and the signed-in user's fields; it turns page actions into task commands and the task manager's
-// notices into page calls.
+// storefront page. It owns the task manager thread, the Android device bridge, the login dialog, the
+// settings, download and message pages and the signed-in user's fields; it turns page actions into task
+// commands and the task manager's notices into page calls.
 class MorvuSDKKFWinApp : public CFramelessWindow
 {
     Q_OBJECT
@@ -52,6 +51,7 @@ public:
     // Read access for the secondary windows and tests.
     CWebPage *mainView() const { return mainWebView; }
     ManageThread *taskManager() const { return manageThread; }
+    AdbThread *deviceBridge() const { return adbThread; }
     LoginDialog *loginDialogWindow() const { return loginDialog; }
     LoginWait *waitScreenWindow() const { return waitScreen; }
     DialogPage *settingsPage() const { return systemConfPage; }
@@ -161,6 +161,9 @@ protected:
 private:
     void buildForm();
     void wireTaskManager();
+    void wireDeviceBridge();
+    // Leaves the event loop once both worker threads have finished (only once).
+    void exitWhenThreadsFinished();
     void wireDialogPage(DialogPage *page);
     void installBridge();
     void runInPage(const QString &script);
@@ -209,6 +212,9 @@ private:
     QAction *soundAction = nullptr;
     ManageThread *manageThread = nullptr;
     bool manageThreadFinished = false;
+    // The Android device bridge; the process leaves only after it and the task manager have finished.
+    AdbThread *adbThread = nullptr;
+    bool adbThreadFinished = false;
     bool exitStarted = false;
     // Open H5 game windows by product id (PlayGame windows).
     QMap<QString, QPointer<CFramelessWindow>> playGames;
@@ -218,8 +224,6 @@ private:
     QString avatarUrl;
     QString ptToken;
     AboutMe *aboutMe = nullptr;
-    QNetworkAccessManager *updateManager = nullptr;
-    QNetworkReply *updateReply = nullptr;
 
     PageBridge *pageBridge = nullptr;
     QTimer *loadTimeoutTimer = nullptr;

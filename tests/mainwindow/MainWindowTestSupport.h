@@ -45,7 +45,7 @@ public:
         m_process.start(QStringLiteral("/usr/bin/python3"),
                         {demoDir() + QStringLiteral("/server.py"), QStringLiteral("--port"),
                          QStringLiteral("0"), QStringLiteral("--data"),
-                         QStringLiteral(LAUNCHER_BINARY_DIR "/demo-data"), QStringLiteral("--big-size"),
+                         dataDir, QStringLiteral("--big-size"),
                          QString::number(bigSize), QStringLiteral("--exit-with-stdin")});
         if (!m_process.waitForStarted(10000))
             return false;
