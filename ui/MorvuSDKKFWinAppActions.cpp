@@ -138,6 +138,7 @@ void MorvuSDKKFWinApp::newMessage(const ActionEnvelope &envelope)
     const int isMust = envelope.number("isMust");
     if (!platform::isForegroundWindow(this) || isMust == 1) {
         flashMainWindow();
+        playMessageSound();
         if (trayIcon && isSelected == 1)
             trayIcon->showMessage(title, content, QIcon(QStringLiteral(":/images/icon.ico")), 1000);
     }

@@ -11,14 +11,12 @@
 #include "ui/DialogPage.h"
 #include "ui/LauncherUpdate.h"
 #include "ui/MessageSound.h"
-#include "ui/PageBridge.h"
 #include "ui/PlayGame.h"
 
 #include <QAction>
 #include <QDebug>
 #include <QIcon>
 #include <QMenu>
-#include <QNetworkReply>
 #include <QPainterPath>
 #include <QPointer>
 #include <QRegion>
@@ -87,14 +85,8 @@ void MorvuSDKKFWinApp::createTrayIcon()
 
     trayIcon->setVisible(true);
 
-    // A message shown as a notification is heard as well: the chime follows the storefront's bridge,
-    // which is made anew after every load.
-    auto *sound = helperOf<MessageSound>(this, this);
-    connect(sound, &MessageSound::notificationShown, this, &MorvuSDKKFWinApp::playMessageSound,
-            Qt::UniqueConnection);
-    sound->follow(pageBridge->current());
-    connect(mainWebView, &QWebEngineView::loadFinished, sound,
-            [this, sound] { sound->follow(pageBridge->current()); });
+    // The chime comes with the tray; newMessage plays it for every message shown as a notification.
+    helperOf<MessageSound>(this, this);
 }
 
 void MorvuSDKKFWinApp::removeTrayIcon()
