@@ -35,6 +35,10 @@
         <source>shareList</source>
         <translation>Sharing list</translation>
     </message>
+    <message>
+        <source>Copyright © All Rights Reserved</source>
+        <translation>Copyright © All Rights Reserved</translation>
+    </message>
 </context>
 <context>
     <name>AdbThread</name>
@@ -400,6 +404,50 @@
     <message>
         <source>开始游戏</source>
         <translation>Play</translation>
+    </message>
+    <message>
+        <source>网页标题</source>
+        <translation>Page title</translation>
+    </message>
+    <message>
+        <source>返回</source>
+        <translation>Back</translation>
+    </message>
+    <message>
+        <source>前进</source>
+        <translation>Forward</translation>
+    </message>
+    <message>
+        <source>刷新</source>
+        <translation>Refresh</translation>
+    </message>
+    <message>
+        <source>点击关闭声音</source>
+        <translation>Click to turn the sound off</translation>
+    </message>
+    <message>
+        <source>点击恢复声音</source>
+        <translation>Click to turn the sound on</translation>
+    </message>
+    <message>
+        <source>手游模式</source>
+        <translation>Mobile game mode</translation>
+    </message>
+    <message>
+        <source>使用浏览器打开游戏</source>
+        <translation>Open the game in the browser</translation>
+    </message>
+    <message>
+        <source>全屏模式</source>
+        <translation>Full screen</translation>
+    </message>
+    <message>
+        <source>最小化</source>
+        <translation>Minimize</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
     </message>
 </context>
 <context>

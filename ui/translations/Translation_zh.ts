@@ -35,6 +35,10 @@
         <source>shareList</source>
         <translation>共享清单</translation>
     </message>
+    <message>
+        <source>Copyright © All Rights Reserved</source>
+        <translation>版权所有 © 保留所有权利</translation>
+    </message>
 </context>
 <context>
     <name>AdbThread</name>
@@ -400,6 +404,50 @@
     <message>
         <source>开始游戏</source>
         <translation>开始游戏</translation>
+    </message>
+    <message>
+        <source>网页标题</source>
+        <translation>网页标题</translation>
+    </message>
+    <message>
+        <source>返回</source>
+        <translation>返回</translation>
+    </message>
+    <message>
+        <source>前进</source>
+        <translation>前进</translation>
+    </message>
+    <message>
+        <source>刷新</source>
+        <translation>刷新</translation>
+    </message>
+    <message>
+        <source>点击关闭声音</source>
+        <translation>点击关闭声音</translation>
+    </message>
+    <message>
+        <source>点击恢复声音</source>
+        <translation>点击恢复声音</translation>
+    </message>
+    <message>
+        <source>手游模式</source>
+        <translation>手游模式</translation>
+    </message>
+    <message>
+        <source>使用浏览器打开游戏</source>
+        <translation>使用浏览器打开游戏</translation>
+    </message>
+    <message>
+        <source>全屏模式</source>
+        <translation>全屏模式</translation>
+    </message>
+    <message>
+        <source>最小化</source>
+        <translation>最小化</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>关闭</translation>
     </message>
 </context>
 <context>
