@@ -122,6 +122,13 @@ inline void useApplicationDir(const QString &dir)
     platform::setApplicationDir(dir);
 }
 
+// Puts the stand-in adb first on PATH, so that the phone actions of a window under test never start the
+// real adb (whose server would outlive the test and hold on to its output).
+inline void useStandinAdb()
+{
+    qputenv("PATH", QByteArray(LAUNCHER_SOURCE_DIR "/tests/devices/standin:") + qgetenv("PATH"));
+}
+
 // Runs script in page and waits for its result (an invalid QVariant after timeoutMs).
 inline QVariant runJs(QWebEnginePage *page, const QString &script, int timeoutMs = 10000)
 {

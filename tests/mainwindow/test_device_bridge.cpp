@@ -86,7 +86,7 @@ private slots:
         QVERIFY2(m_service.start(), "the demo service did not start");
         QVERIFY(writeConfig(m_dir.path(), m_service.apiHost(), QStringLiteral("\"lang\": \"zh\"")));
         useApplicationDir(m_dir.path());
-        qputenv("PATH", QByteArray(LAUNCHER_SOURCE_DIR "/tests/devices/standin:") + qgetenv("PATH"));
+        useStandinAdb();
         qputenv("ADB_STANDIN_DIR", QFile::encodeName(m_adbDir.path()));
         QVERIFY(m_service.control("{\"reset\": true}"));
 

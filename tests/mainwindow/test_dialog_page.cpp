@@ -51,6 +51,7 @@ private slots:
         QVERIFY(m_dir.isValid());
         QVERIFY(writeConfig(m_dir.path(), QStringLiteral("http://127.0.0.1:9")));
         useApplicationDir(m_dir.path());
+        useStandinAdb();
         QDesktopServices::setUrlHandler(QStringLiteral("file"), &m_files, "open");
 
         m_page = new DialogPage;

@@ -79,6 +79,7 @@ private slots:
                             QStringLiteral("\"paySite\": \"http://pay.test/p?a=1\", \"fixLocalpath\": \"") +
                                 m_fixLocal + QStringLiteral("\"")));
         useApplicationDir(m_dir.path());
+        useStandinAdb();
         QCOMPARE(QApi::instance()->apiHost(), m_service.apiHost() + QLatin1Char('/'));
         QVERIFY(m_service.control("{}", QStringLiteral("/_control/reset")));
 
